@@ -1,0 +1,151 @@
+#include "app/prompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPageSetupDialog>
+#include <QPointer>
+#include <QPrintDialog>
+#include <QPrinter>
+
+namespace kz {
+
+namespace {
+
+QPointer<QWidget> &PromptParent()
+{
+    static QPointer<QWidget> parent;
+    return parent;
+}
+
+class QtPrompts final : public Prompts {
+public:
+    MsgAnswer message(const QString &text, MsgButtons buttons, MsgIcon icon) override
+    {
+        QMessageBox box(PromptParent());
+        box.setWindowTitle(QLatin1String(kAppTitle));
+        box.setText(QString(text).replace(QLatin1String("\r\n"), QLatin1String("\n")));
+        switch (icon) {
+        case MsgIcon::None: box.setIcon(QMessageBox::NoIcon); break;
+        case MsgIcon::Question: box.setIcon(QMessageBox::Question); break;
+        case MsgIcon::Stop: box.setIcon(QMessageBox::Critical); break;
+        case MsgIcon::Information: box.setIcon(QMessageBox::Information); break;
+        case MsgIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+        }
+        switch (buttons) {
+        case MsgButtons::Ok:
+            box.setStandardButtons(QMessageBox::Ok);
+            break;
+        case MsgButtons::OkCancel:
+            box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+            break;
+        case MsgButtons::YesNo:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+            break;
+        case MsgButtons::YesNoCancel:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            break;
+        }
+        switch (box.exec()) {
+        case QMessageBox::Yes: return MsgAnswer::Yes;
+        case QMessageBox::No: return MsgAnswer::No;
+        case QMessageBox::Ok: return MsgAnswer::Ok;
+        default:
+            // The close box of an OK-only box counts as OK; elsewhere it is Cancel (or No).
+            if (buttons == MsgButtons::Ok)
+                return MsgAnswer::Ok;
+            return buttons == MsgButtons::YesNo ? MsgAnswer::No : MsgAnswer::Cancel;
+        }
+    }
+
+    FileDialogResult openFile(const FileDialogRequest &request) override
+    {
+        return run(request, QFileDialog::AcceptOpen);
+    }
+
+    FileDialogResult saveFile(const FileDialogRequest &request) override
+    {
+        return run(request, QFileDialog::AcceptSave);
+    }
+
+    bool printDialog(QPrinter *printer) override
+    {
+        QPrintDialog dialog(printer, PromptParent());
+        return dialog.exec() == QDialog::Accepted;
+    }
+
+    bool pageSetupDialog(QPrinter *printer) override
+    {
+        QPageSetupDialog dialog(printer, PromptParent());
+        return dialog.exec() == QDialog::Accepted;
+    }
+
+    void beep() override { QApplication::beep(); }
+
+private:
+    static FileDialogResult run(const FileDialogRequest &request, QFileDialog::AcceptMode mode)
+    {
+        QFileDialog dialog(PromptParent(), request.title, request.initialDir, ToQtFilter(request.filter));
+        dialog.setAcceptMode(mode);
+        dialog.setDefaultSuffix(request.defaultExt);
+        dialog.setFileMode(request.mustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+        if (!request.confirmOverwrite)
+            dialog.setOption(QFileDialog::DontConfirmOverwrite);
+        if (!request.fileName.isEmpty())
+            dialog.selectFile(request.fileName);
+        FileDialogResult result;
+        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+            return result;
+        result.accepted = true;
+        result.fullPath = dialog.selectedFiles().constFirst();
+        result.bareName = QFileInfo(result.fullPath).fileName();
+        return result;
+    }
+};
+
+Prompts *&Current()
+{
+    static Prompts *current = nullptr;
+    return current;
+}
+
+}  // namespace
+
+Prompts &prompts()
+{
+    static QtPrompts production;
+    Prompts *p = Current();
+    return p ? *p : production;
+}
+
+void SetPrompts(Prompts *p)
+{
+    Current() = p;
+}
+
+void SetPromptParent(QWidget *parent)
+{
+    PromptParent() = parent;
+}
+
+QString ToQtFilter(const QString &pipeFilter)
+{
+    const QStringList parts = pipeFilter.split(QLatin1Char('|'));
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        const QString desc = parts[i];
+        const QString patterns = QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' '));
+        if (desc.isEmpty() && patterns.isEmpty())
+            continue;
+        // Qt reads the patterns from the last parentheses of the entry; add them when the
+        // description does not already end with the same list.
+        if (desc.endsWith(QLatin1Char('(') + patterns + QLatin1Char(')')))
+            filters << desc;
+        else
+            filters << desc + QLatin1String(" (") + patterns + QLatin1Char(')');
+    }
+    return filters.join(QLatin1String(";;"));
+}
+
+}  // namespace kz

@@ -1,0 +1,66 @@
+#pragma once
+// The user-prompt seam: message boxes, file dialogs, print dialogs and the beep.
+//
+// Production shows Qt dialogs titled "KZPC-Software"; tests install a scripted implementation that
+// answers from a queue and records every prompt shown.
+
+#include <QString>
+#include <QStringList>
+
+class QPrinter;
+class QWidget;
+
+namespace kz {
+
+inline constexpr auto kAppTitle = "KZPC-Software";
+
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgIcon { None, Question, Stop, Information, Exclamation };
+enum class MsgAnswer { Ok, Cancel, Yes, No };
+
+// A file dialog request. The filter is in the "description|pattern|description|pattern" form of the
+// string table; the dialog converts it.
+struct FileDialogRequest {
+    QString title;
+    QString filter;
+    QString defaultExt;   // without the dot
+    QString initialDir;
+    QString fileName;
+    bool mustExist = false;      // open dialogs: the file must exist
+    bool confirmOverwrite = false;  // save dialogs: ask before replacing
+};
+
+struct FileDialogResult {
+    bool accepted = false;
+    QString fullPath;  // empty when cancelled
+    QString bareName;  // file name without folder
+};
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    virtual MsgAnswer message(const QString &text, MsgButtons buttons, MsgIcon icon) = 0;
+    virtual FileDialogResult openFile(const FileDialogRequest &request) = 0;
+    virtual FileDialogResult saveFile(const FileDialogRequest &request) = 0;
+    virtual bool printDialog(QPrinter *printer) = 0;
+    virtual bool pageSetupDialog(QPrinter *printer) = 0;
+    virtual void beep() = 0;
+};
+
+// The prompts in use. Production prompts unless a test has installed its own.
+Prompts &prompts();
+// Installs p (not owned) as the prompts in use; nullptr restores the production prompts.
+void SetPrompts(Prompts *p);
+// The window that production dialogs are parented to (the main window once it exists).
+void SetPromptParent(QWidget *parent);
+
+// Shorthand for the common case: a message with an OK button and no icon.
+inline void MsgOk(const QString &text)
+{
+    prompts().message(text, MsgButtons::Ok, MsgIcon::None);
+}
+
+// "desc|pattern|desc|pattern" to Qt's "desc (pattern);;desc (pattern)" form.
+QString ToQtFilter(const QString &pipeFilter);
+
+}  // namespace kz

@@ -1,0 +1,97 @@
+#include "link/qt_comm_port.h"
+
+#include <QStringList>
+
+namespace kz {
+
+QtCommPort::QtCommPort(QObject *parent) : CommPort(parent)
+{
+    connect(&port_, &QSerialPort::readyRead, this, &CommPort::readyRead);
+    connect(&port_, &QSerialPort::errorOccurred, this, &QtCommPort::onError);
+}
+
+bool QtCommPort::open(const QString &device)
+{
+    port_.setPortName(device);
+    if (!port_.open(QIODevice::ReadWrite)) {
+        lastError_ = port_.errorString();
+        return false;
+    }
+    lastError_.clear();
+    return true;
+}
+
+bool QtCommPort::configure(const QString &lineSettings)
+{
+    const QStringList parts = lineSettings.split(QLatin1Char(','));
+    if (parts.size() != 4)
+        return false;
+    bool ok = false;
+    const int baud = parts[0].toInt(&ok);
+    if (!ok)
+        return false;
+    const auto parity = parts[1] == QLatin1String("E")   ? QSerialPort::EvenParity
+                        : parts[1] == QLatin1String("O") ? QSerialPort::OddParity
+                                                         : QSerialPort::NoParity;
+    const auto dataBits = static_cast<QSerialPort::DataBits>(parts[2].toInt());
+    const auto stopBits = parts[3] == QLatin1String("2") ? QSerialPort::TwoStop : QSerialPort::OneStop;
+    return port_.setBaudRate(baud) && port_.setParity(parity) && port_.setDataBits(dataBits)
+           && port_.setStopBits(stopBits) && port_.setFlowControl(QSerialPort::NoFlowControl);
+}
+
+void QtCommPort::close()
+{
+    if (port_.isOpen())
+        port_.close();
+}
+
+bool QtCommPort::isOpen() const
+{
+    return port_.isOpen();
+}
+
+bool QtCommPort::write(const QByteArray &bytes)
+{
+    if (!port_.isOpen() || port_.write(bytes) != bytes.size())
+        return false;
+    port_.flush();
+    return true;
+}
+
+qint64 QtCommPort::bytesAvailable() const
+{
+    return port_.bytesAvailable();
+}
+
+QByteArray QtCommPort::readAll()
+{
+    return port_.readAll();
+}
+
+void QtCommPort::discardInput()
+{
+    if (!port_.isOpen())
+        return;
+    port_.clear(QSerialPort::Input);
+    port_.readAll();
+}
+
+QString QtCommPort::errorText() const
+{
+    return lastError_;
+}
+
+void QtCommPort::onError(QSerialPort::SerialPortError error)
+{
+    if (error == QSerialPort::NoError)
+        return;
+    lastError_ = port_.errorString();
+    // A vanished device leaves QSerialPort "open" with writes that seem to succeed; close it so the
+    // lamp shows the truth and the next operation opens it afresh.
+    if (error == QSerialPort::ResourceError && port_.isOpen()) {
+        port_.close();
+        emit lineLost();
+    }
+}
+
+}  // namespace kz

@@ -1,0 +1,126 @@
+// The three persisted settings: defaults, stored values and text that is not a number.
+
+#include "app/paths.h"
+#include "app/settings.h"
+#include "app/strings.h"
+#include "link/port.h"
+#include "support/test_env.h"
+
+#include <QFile>
+#include <QSettings>
+#include <QTest>
+
+using namespace kz;
+
+class TestSettings : public QObject {
+    Q_OBJECT
+
+private slots:
+    void emptyStoreGivesDefaults()
+    {
+        test::TestEnv env;
+        PortNo = 0;
+        PortOccupy = false;
+        LoadPortNo();
+        LoadLanguage();
+        LoadPortOccupy();
+        QCOMPARE(PortNo, 1);
+        QCOMPARE(LanguageSetting, 2);
+        QCOMPARE(LangOffset, kEnglishOffset);
+        QCOMPARE(PortOccupy, true);
+    }
+
+    void language_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("offset");
+        QTest::newRow("1 Japanese") << "1" << 0;
+        QTest::newRow("0 English") << "0" << kEnglishOffset;
+        QTest::newRow("2 English") << "2" << kEnglishOffset;
+        QTest::newRow("3 English") << "3" << kEnglishOffset;
+        QTest::newRow("garbage English") << "abc" << kEnglishOffset;
+    }
+
+    void language()
+    {
+        QFETCH(QString, stored);
+        QFETCH(int, offset);
+        test::TestEnv env;
+        env.writeSetting(QStringLiteral("Language"), stored);
+        LanguageSetting = 0;
+        LoadLanguage();
+        QCOMPARE(LangOffset, offset);
+    }
+
+    void portOccupy_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<bool>("occupy");
+        QTest::newRow("0 off") << "0" << false;
+        QTest::newRow("1 on") << "1" << true;
+        QTest::newRow("7 on") << "7" << true;
+        QTest::newRow("-1 on") << "-1" << true;
+        QTest::newRow("garbage off") << "yes" << false;
+    }
+
+    void portOccupy()
+    {
+        QFETCH(QString, stored);
+        QFETCH(bool, occupy);
+        test::TestEnv env;
+        env.writeSetting(QStringLiteral("PortOccupy"), stored);
+        PortOccupy = !occupy;
+        LoadPortOccupy();
+        QCOMPARE(PortOccupy, occupy);
+    }
+
+    void garbagePortNoKeepsTheOldValue()
+    {
+        test::TestEnv env;
+        env.writeSetting(QStringLiteral("PortNo"), QStringLiteral("abc"));
+        PortNo = 0;
+        LoadPortNo();
+        QCOMPARE(PortNo, 0);
+        PortNo = 5;
+        LoadPortNo();
+        QCOMPARE(PortNo, 5);
+        // The first open reloads it, still fails to read a number, and the open fails.
+        PortNo = 0;
+        QCOMPARE(OpenCommPort(), 1);
+        QCOMPARE(PortNo, 0);
+    }
+
+    void savedAsDecimalTextInSectionSettings()
+    {
+        test::TestEnv env;
+        PortNo = 12;
+        SavePortNo();
+        PortOccupy = false;
+        SavePortOccupy();
+        QFile file(SettingsFilePath());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        QVERIFY2(text.contains(QLatin1String("[Settings]")), qPrintable(text));
+        QVERIFY2(text.contains(QLatin1String("PortNo=12")), qPrintable(text));
+        QVERIFY2(text.contains(QLatin1String("PortOccupy=0")), qPrintable(text));
+        PortNo = 0;
+        PortOccupy = true;
+        LoadPortNo();
+        LoadPortOccupy();
+        QCOMPARE(PortNo, 12);
+        QCOMPARE(PortOccupy, false);
+    }
+
+    void settingsFileFollowsXdgConfigHome()
+    {
+        SetConfigDirOverride(QString());
+        const QByteArray old = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", "/tmp/kz-xdg-probe");
+        QCOMPARE(SettingsFilePath(), QStringLiteral("/tmp/kz-xdg-probe/KZPC-Software/KZPC-Software.conf"));
+        QCOMPARE(PortLinkDir(), QStringLiteral("/tmp/kz-xdg-probe/KZPC-Software/ports"));
+        qputenv("XDG_CONFIG_HOME", old);
+    }
+};
+
+QTEST_MAIN(TestSettings)
+#include "test_settings.moc"
