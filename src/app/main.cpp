@@ -1,11 +1,10 @@
 #include "app/language.h"
 #include "app/settings.h"
 #include "app/strings.h"
-#include "app/version.h"
 #include "link/port.h"
+#include "main_window/frmMain.h"
 
 #include <QApplication>
-#include <QLabel>
 
 int main(int argc, char *argv[])
 {
@@ -19,10 +18,7 @@ int main(int argc, char *argv[])
     kz::LoadPortNo();
     kz::LoadPortOccupy();
 
-    QLabel placeholder(QStringLiteral("KZ PC-Software Ver%1").arg(QLatin1String(kz::kVersion)));
-    placeholder.setWindowTitle(QStringLiteral("KZ PC-Software Ver%1").arg(QLatin1String(kz::kVersion)));
-    placeholder.setMinimumSize(480, 200);
-    placeholder.setAlignment(Qt::AlignCenter);
-    placeholder.show();
+    kz::frmMain window;
+    window.show();
     return app.exec();
 }

@@ -7,6 +7,11 @@
 #include "link/exchange.h"
 #include "link/link_view.h"
 #include "link/port.h"
+#include "files/data_state.h"
+#include "main_window/frmMain.h"
+#include "params/check_chain.h"
+#include "params/data_image.h"
+#include "params/parameter_set.h"
 
 #include <QSettings>
 
@@ -29,6 +34,14 @@ TestEnv::TestEnv()
     LanguageSetting = 0;
     SetLinkView(nullptr);
     RecordedView() = RecordedLinkView();
+    Temp = ParameterSet();
+    Hensu = ParameterSet();
+    PSDA.clear();
+    OutOfRangeList.clear();
+    DataName.clear();
+    DataChanged = false;
+    ParametaShowFlag = false;
+    HomeParaShowFlag = false;
 }
 
 TestEnv::~TestEnv()

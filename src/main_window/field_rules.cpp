@@ -1,0 +1,230 @@
+#include "main_window/field_rules.h"
+
+#include "app/prompts.h"
+#include "app/strings.h"
+#include "files/data_state.h"
+#include "main_window/frmMain.h"
+#include "params/field_table.h"
+#include "params/parameter_set.h"
+#include "params/read_number.h"
+#include "ui_frmMain.h"
+
+#include <QKeyEvent>
+#include <QTimer>
+
+namespace kz {
+
+namespace {
+
+// The screen fill writes fields in this order; the sensor and homing part only while the
+// parameter groups are active.
+constexpr Field kFillAlways[] = {Field::Vel1, Field::Acc1, Field::Dec1, Field::Position1, Field::PauseTime1,
+                                 Field::Vel2, Field::Acc2, Field::Dec2, Field::Position2, Field::PauseTime2};
+constexpr Field kFillGroups[] = {Field::HomingVel,     Field::HomingPulse,   Field::OffsetVel,
+                                 Field::HomeOffset,    Field::RevDir,        Field::SupplyCounter,
+                                 Field::NoWorkCounter, Field::RestartDelay,  Field::SeparateTimer,
+                                 Field::MidDetectCounter, Field::TipWorkOffTimer, Field::Sp1};
+
+bool CanTakeFocus(QWidget *w)
+{
+    return w && w->isEnabled() && w->isVisibleTo(w->window());
+}
+
+}  // namespace
+
+FieldRules::FieldRules(frmMain *window) : QObject(window), window_(window)
+{
+    Ui::frmMain &f = *window->form();
+    auto to = [](QWidget *w) { return [w] { return w; }; };
+    rules_ = {
+        {f.comboVEL1, 2, 0, 30, true, to(f.UpDown1)},
+        {f.txtPosi1Timer, 3, 0, 255, false, to(f.comboVEL2)},
+        {f.comboVEL2, 2, 0, 30, true, to(f.UpDown2)},
+        {f.txtPosi2Timer, 3, 0, 255, false, to(f.txtPosi1)},
+        {f.txtPosi1, 3, 0, 400, false, to(f.txtPosi2)},
+        {f.txtPosi2, 3, 0, 400, false,
+         [&f] { return ParametaShowFlag ? static_cast<QWidget *>(f.txtLowKaijoCnt) : f.comboVEL1; }},
+        {f.txtLowKaijoCnt, 3, 1, 255, false, to(f.txtSentanCount)},
+        {f.txtSentanCount, 3, 1, 255, false, to(f.txtRestartDelay)},
+        {f.txtRestartDelay, 3, 1, 255, false, to(f.txtXXXCnt)},
+        {f.txtXXXCnt, 3, 1, 255, false, to(f.txtNoWorkCount)},
+        {f.txtNoWorkCount, 3, 1, 255, false, to(f.txtHensu1)},
+        {f.txtHensu1, 3, 1, 255, false,
+         [&f] { return f.framHomePara->isEnabled() ? static_cast<QWidget *>(f.txtHomeSokudo) : f.comboVEL1; }},
+        {f.txtHomeSokudo, 2, 1, 16, false, to(f.txtHomePosi)},
+        {f.txtHomePosi, 3, 1, 600, false, to(f.txtOffsetSokudo)},
+        {f.txtOffsetSokudo, 2, 1, 16, false, to(f.txtOffsetPosi)},
+        {f.txtOffsetPosi, 3, 1, 100, false, to(f.comboVEL1)},
+    };
+    for (const Rule &rule : rules_)
+        rule.control->installEventFilter(this);
+
+    // Every edit of a field marks the data as changed: typing, a spinner, the program, and also
+    // choosing a VEL from its list or toggling the rotation direction, so no edit can be lost
+    // without the exit question.
+    for (QLineEdit *e : {f.txtPosi1, f.txtPosi2, f.txtPosi1Timer, f.txtPosi2Timer, f.txtSentanCount,
+                         f.txtNoWorkCount, f.txtRestartDelay, f.txtLowKaijoCnt, f.txtXXXCnt, f.txtHomePosi,
+                         f.txtHomeSokudo, f.txtOffsetPosi, f.txtOffsetSokudo, f.txtHensu1, f.txtHensu2})
+        connect(e, &QLineEdit::textChanged, this, &FieldRules::markChanged);
+    for (QComboBox *c : {f.comboVEL1, f.comboVEL2}) {
+        connect(c, &QComboBox::editTextChanged, this, &FieldRules::markChanged);
+        connect(c, &QComboBox::activated, this, &FieldRules::markChanged);
+    }
+    connect(f.chkRevDir, &QCheckBox::toggled, this, &FieldRules::markChanged);
+    const std::pair<UpDown *, QLabel *> spinners[] = {{f.UpDown1, f.lblPosi1Acc},
+                                                      {f.UpDownP1Gen, f.lblPosi1Gensoku},
+                                                      {f.UpDown2, f.lblPosi2Acc},
+                                                      {f.UpDownP2Gen, f.lblPosi2Gensoku}};
+    for (const auto &[spinner, label] : spinners) {
+        spinner->setBuddy(label);
+        connect(spinner, &UpDown::valueChanged, this, &FieldRules::markChanged);
+    }
+    connect(f.chkChangeDirect, &QCheckBox::toggled, this, &FieldRules::chkChangeDirect_Click);
+}
+
+void FieldRules::markChanged()
+{
+    DataChanged = true;
+}
+
+const FieldRules::Rule *FieldRules::ruleFor(QObject *control) const
+{
+    for (const Rule &rule : rules_)
+        if (rule.control == control)
+            return &rule;
+    return nullptr;
+}
+
+QString FieldRules::textOf(const Rule &rule) const
+{
+    if (auto *combo = qobject_cast<QComboBox *>(rule.control))
+        return combo->currentText();
+    return static_cast<QLineEdit *>(rule.control)->text();
+}
+
+void FieldRules::setTextOf(const Rule &rule, const QString &text)
+{
+    if (auto *combo = qobject_cast<QComboBox *>(rule.control))
+        combo->setEditText(text);
+    else
+        static_cast<QLineEdit *>(rule.control)->setText(text);
+}
+
+bool FieldRules::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        if (const Rule *rule = ruleFor(watched))
+            return keyPress(*rule, static_cast<QKeyEvent *>(event));
+    } else if (event->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        // A popup (the VEL list) or another window taking the focus does not leave the field.
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+            if (const Rule *rule = ruleFor(watched))
+                lostFocus(*rule);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+// True when the keystroke is dropped.
+bool FieldRules::keyPress(const Rule &rule, QKeyEvent *event)
+{
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        QWidget *target = rule.enterTarget();
+        if (CanTakeFocus(target))
+            target->setFocus(Qt::TabFocusReason);
+        return true;
+    }
+    // Keys that type no character (arrows, Delete, Home, ...) are not the filter's business.
+    const QString typed = event->text();
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
+        return false;
+    if (key != Qt::Key_Backspace && (typed.isEmpty() || key == Qt::Key_Delete))
+        return false;
+
+    const bool backspace = key == Qt::Key_Backspace;
+    const QString text = textOf(rule);
+    bool full = text.size() == rule.typedLimit;
+    if (!rule.dropDown && static_cast<QLineEdit *>(rule.control)->hasSelectedText())
+        full = false;
+    if (full && !backspace)
+        return true;
+    if (backspace)
+        return false;
+    const QChar c = typed.at(0);
+    return !(typed.size() == 1 && c >= QLatin1Char('0') && c <= QLatin1Char('9'));
+}
+
+void FieldRules::lostFocus(const Rule &rule)
+{
+    const QString text = textOf(rule);
+    if (!rule.dropDown && text.isEmpty())
+        return;
+    const auto value = ReadNumber(text, 32);
+    if (value && *value >= rule.leaveMin && *value <= rule.leaveMax)
+        return;
+    setTextOf(rule, QString());
+    prompts().beep();
+    QWidget *control = rule.control;
+    QTimer::singleShot(0, control, [control] { control->setFocus(Qt::OtherFocusReason); });
+}
+
+void FieldRules::chkChangeDirect_Click(bool ticked)
+{
+    Ui::frmMain &f = *window_->form();
+    if (!ticked) {
+        f.framChangeDirect->setEnabled(false);
+        f.chkRevDir->setEnabled(false);
+        return;
+    }
+    const auto answer = prompts().message(StrLines({206, 207, 208}), MsgButtons::YesNo, MsgIcon::Stop);
+    if (answer == MsgAnswer::Yes) {
+        f.framChangeDirect->setEnabled(true);
+        f.chkRevDir->setEnabled(true);
+    } else {
+        f.framChangeDirect->setEnabled(false);
+        f.chkRevDir->setEnabled(false);
+        f.chkChangeDirect->setChecked(false);
+    }
+}
+
+ScreenTexts FieldRules::screenTexts() const
+{
+    ScreenTexts screen;
+    for (const FieldInfo &info : FieldTable()) {
+        QWidget *w = window_->findChild<QWidget *>(QLatin1String(info.control));
+        if (auto *combo = qobject_cast<QComboBox *>(w))
+            screen.texts.insert(QLatin1String(info.control), combo->currentText());
+        else if (auto *edit = qobject_cast<QLineEdit *>(w))
+            screen.texts.insert(QLatin1String(info.control), edit->text());
+        else if (auto *label = qobject_cast<QLabel *>(w))
+            screen.texts.insert(QLatin1String(info.control), label->text());
+    }
+    screen.revDirChecked = window_->form()->chkRevDir->isChecked();
+    return screen;
+}
+
+void FieldRules::screenFill(bool groupsActive)
+{
+    auto fill = [this](Field field) {
+        const FieldInfo &info = Info(field);
+        const qint32 value = ValueOf(Hensu, field);
+        QWidget *w = window_->findChild<QWidget *>(QLatin1String(info.control));
+        if (auto *combo = qobject_cast<QComboBox *>(w))
+            combo->setEditText(QString::number(value));
+        else if (auto *edit = qobject_cast<QLineEdit *>(w))
+            edit->setText(QString::number(value));
+        else if (auto *label = qobject_cast<QLabel *>(w))
+            label->setText(QString::number(value));
+        else if (auto *check = qobject_cast<QCheckBox *>(w))
+            check->setChecked(value == 1);
+    };
+    for (Field field : kFillAlways)
+        fill(field);
+    if (groupsActive)
+        for (Field field : kFillGroups)
+            fill(field);
+    DataChanged = false;
+}
+
+}  // namespace kz

@@ -1,0 +1,477 @@
+#include "main_window/frmMain.h"
+
+#include "app/captions.h"
+#include "app/prompts.h"
+#include "app/settings.h"
+#include "app/strings.h"
+#include "app/twips.h"
+#include "app/version.h"
+#include "files/data_state.h"
+#include "link/comm_port.h"
+#include "link/exchange.h"
+#include "link/port.h"
+#include "main_window/field_rules.h"
+#include "params/parameter_set.h"
+#include "ui_frmMain.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QIcon>
+#include <QScreen>
+
+namespace kz {
+
+bool ParametaShowFlag = false;
+bool HomeParaShowFlag = false;
+
+namespace {
+
+frmMain *g_instance = nullptr;
+
+void SetEnabled(std::initializer_list<QWidget *> widgets, bool enabled)
+{
+    for (QWidget *w : widgets)
+        w->setEnabled(enabled);
+}
+
+void SetEnabled(std::initializer_list<QAction *> actions, bool enabled)
+{
+    for (QAction *a : actions)
+        a->setEnabled(enabled);
+}
+
+void SetBackground(QWidget *w, const QColor &color)
+{
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base, color);
+    w->setPalette(p);
+}
+
+QPixmap Lamp(const char *name, const QSize &size)
+{
+    return QIcon(QStringLiteral(":/%1").arg(QLatin1String(name))).pixmap(size * 2);
+}
+
+// The form is designed at 96 DPI; at another logical DPI every designed rectangle scales with it so
+// that the twips of the design keep their size.
+void ScaleDesign(QWidget *root, double factor)
+{
+    if (qFuzzyCompare(factor, 1.0))
+        return;
+    const auto widgets = root->findChildren<QWidget *>();
+    for (QWidget *w : widgets) {
+        QWidget *parent = w->parentWidget();
+        if (w->isWindow() || !parent || parent->layout() || w->objectName().startsWith(QLatin1String("qt_"))
+            || w->objectName().isEmpty())
+            continue;
+        const QRect g = w->geometry();
+        w->setGeometry(qRound(g.x() * factor), qRound(g.y() * factor), qRound(g.width() * factor),
+                       qRound(g.height() * factor));
+    }
+}
+
+}  // namespace
+
+frmMain::frmMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui::frmMain>())
+{
+    g_instance = this;
+    ui->setupUi(this);
+    rules_ = std::make_unique<FieldRules>(this);
+    connectMenus();
+    applyIcons();
+    Form_Load();
+    SetLinkView(this);
+    SetPromptParent(this);
+    connect(&Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
+    Timer1.start(100);
+}
+
+frmMain::~frmMain()
+{
+    SetLinkView(nullptr);
+    SetPromptParent(nullptr);
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+frmMain *frmMain::instance()
+{
+    return g_instance;
+}
+
+void frmMain::Form_Load()
+{
+    LoadFormCaptions(this);
+    LoadLanguage();
+    LoadPortNo();
+    ParametaShowFlag = false;
+    HomeParaShowFlag = false;
+    for (ParameterSet *set : {&Temp, &Hensu}) {
+        set->RevDir = 0;
+        set->SupplyCounter = 0;
+        set->RestartDelay = 0;
+        set->NoWorkCounter = 0;
+    }
+    for (QComboBox *combo : {ui->comboVEL1, ui->comboVEL2}) {
+        combo->clear();
+        for (int v = 1; v <= 30; ++v)
+            combo->addItem(QLatin1Char(' ') + QString::number(v));
+        combo->setCurrentIndex(0);
+    }
+    // The designed state: edit mode, both parameter frames hidden and disabled, the rotation
+    // direction locked.
+    EditModeLayout();
+    ui->framHomePara->setEnabled(false);
+    ui->framHomePara->hide();
+    ui->framParameta->setEnabled(false);
+    ui->framParameta->hide();
+    ScaleDesign(ui->centralwidget, logicalDpiY() / 96.0);
+    setHeightTwips(kShortHeightTwips);
+    DataName = Str(15);
+    ShowDataName();
+    DataChanged = false;
+    setWindowTitle(QStringLiteral("KZ PC-Software Ver%1").arg(QLatin1String(kVersion)));
+}
+
+void frmMain::connectMenus()
+{
+    connect(ui->cmdModeChange, &QPushButton::clicked, this, &frmMain::cmdModeChange_Click);
+    connect(ui->mnuViewOption, &QAction::triggered, this, &frmMain::mnuViewOption_Click);
+    connect(ui->mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
+}
+
+void frmMain::applyIcons()
+{
+    const QSize lamp = ui->imgPortWhite->size();
+    ui->imgPortWhite->setPixmap(Lamp("lamp_white.svg", lamp));
+    ui->imgPortGreen->setPixmap(Lamp("lamp_green.svg", lamp));
+    ui->imgAlarmGreen->setPixmap(Lamp("lamp_green.svg", lamp));
+    ui->imgAlarmLed->setPixmap(Lamp("lamp_red.svg", lamp));
+    const struct {
+        QPushButton *button;
+        const char *icon;
+    } icons[] = {{ui->cmdFileOpen, "icon_open.svg"},     {ui->cmdSaveFile, "icon_save.svg"},
+                 {ui->cmdGetfromCt, "icon_read.svg"},    {ui->cmdLoadtoCt, "icon_write.svg"},
+                 {ui->cmdShogoCt, "icon_verify_ct.svg"}, {ui->cmdShogoFile, "icon_verify_file.svg"}};
+    for (const auto &i : icons) {
+        i.button->setIcon(QIcon(QStringLiteral(":/%1").arg(QLatin1String(i.icon))));
+        i.button->setIconSize(QSize(28, 28));
+    }
+    SetBackground(ui->txtHensu2, QColor(0xE0, 0xE0, 0xE0));
+}
+
+void frmMain::setHeightTwips(int twips)
+{
+    setFixedSize(TwipsToPixelsX(kWidthTwips, this), TwipsToPixelsY(twips, this));
+}
+
+bool frmMain::isEditMode() const
+{
+    return ui->lblEditMode->isEnabled();
+}
+
+void frmMain::cmdModeChange_Click()
+{
+    if (!isEditMode())
+        EditModeLayout();
+    else
+        MoveModeLayout();
+}
+
+void frmMain::setModeLabel(QLabel *label, bool active)
+{
+    label->setEnabled(active);
+    QFont f = label->font();
+    f.setBold(active);
+    label->setFont(f);
+    label->setAutoFillBackground(true);
+    QPalette p = label->palette();
+    p.setColor(QPalette::Window, palette().color(active ? QPalette::Base : QPalette::Button));
+    label->setPalette(p);
+}
+
+void frmMain::setFrameCaptionBold(QWidget *frame, bool bold)
+{
+    // A frame's font reaches its children; pin theirs so only the caption changes weight.
+    for (QWidget *child : frame->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (!child->testAttribute(Qt::WA_SetFont)) {
+            QFont f = child->font();
+            f.setBold(false);
+            child->setFont(f);
+        }
+    }
+    QFont f = frame->font();
+    f.setBold(bold);
+    frame->setFont(f);
+}
+
+// Edit and move mode set the same controls to opposite states, row by row. The last two rows
+// depend on the options; when a row's condition fails the layout stops there.
+void frmMain::EditModeLayout()
+{
+    Ui::frmMain &f = *ui;
+    setModeLabel(f.lblEditMode, true);
+    setModeLabel(f.lblMoveMode, false);
+    setFrameCaptionBold(f.frmMove, false);
+    f.frmMove->setEnabled(false);
+    SetEnabled({f.framSelectPosi, f.optPosiNo_0, f.optPosiNo_1, f.optPosiNo_2}, false);
+    SetEnabled({f.cmdSelectMove, f.cmdStop, f.cmdHome, f.lblKanryoiti, f.lblKanryoNo}, false);
+    f.framPosiData->setEnabled(true);
+    setFrameCaptionBold(f.framPosiData, true);
+    f.framDousaPara->setEnabled(true);
+    SetEnabled({f.cmdFileOpen, f.cmdSaveFile, f.cmdGetfromCt, f.cmdLoadtoCt, f.cmdShogoFile, f.cmdShogoCt}, true);
+    SetEnabled({f.lblPosi1, f.lblPosi2, f.comboVEL1, f.comboVEL2, f.lblPosi1Acc, f.lblPosi2Acc, f.UpDown1,
+                f.UpDown2, f.lblPosi1Gensoku, f.lblPosi2Gensoku, f.UpDownP1Gen, f.UpDownP2Gen, f.txtPosi1,
+                f.txtPosi2, f.txtPosi1Timer, f.txtPosi2Timer, f.lblVel, f.lblAcc, f.lblGensoku,
+                f.lblPosition, f.lblTimer},
+               true);
+    SetEnabled({f.mnuFileNew, f.mnuFileOpen, f.mnuFileGetfromCt, f.mnuFileSave, f.mnuFileSaveAs,
+                f.mnuFileLoadtoCt, f.mnuFileShogo->menuAction(), f.mnuFilePageSetup, f.mnuFilePrint,
+                f.mnuViewCtVersion, f.mnuShowInpOutp, f.mnuModeChange->menuAction()},
+               true);
+    if (!ParametaShowFlag)
+        return;
+    SetEnabled({f.framParameta, f.lblSentanCount, f.txtSentanCount, f.lblNoWorkCount, f.txtNoWorkCount,
+                f.lblRestartDelay, f.txtRestartDelay, f.lblLowKaijoCnt, f.txtLowKaijoCnt, f.lblXXXCnt,
+                f.txtXXXCnt, f.lblHensu1, f.txtHensu1},
+               true);
+    if (!(ParametaShowFlag && HomeParaShowFlag))
+        return;
+    SetEnabled({f.framHomePara, f.lblHomeSokudo, f.txtHomeSokudo, f.lblHomePosi, f.txtHomePosi,
+                f.lblOffsetSokudo, f.txtOffsetSokudo, f.lblOffsetPosi, f.txtOffsetPosi},
+               true);
+}
+
+void frmMain::MoveModeLayout()
+{
+    Ui::frmMain &f = *ui;
+    setModeLabel(f.lblEditMode, false);
+    setModeLabel(f.lblMoveMode, true);
+    setFrameCaptionBold(f.frmMove, true);
+    f.frmMove->setEnabled(true);
+    SetEnabled({f.framSelectPosi, f.optPosiNo_0, f.optPosiNo_1, f.optPosiNo_2}, true);
+    SetEnabled({f.cmdSelectMove, f.cmdStop, f.cmdHome, f.lblKanryoiti, f.lblKanryoNo}, true);
+    f.framPosiData->setEnabled(false);
+    setFrameCaptionBold(f.framPosiData, false);
+    f.framDousaPara->setEnabled(false);
+    SetEnabled({f.cmdFileOpen, f.cmdSaveFile, f.cmdGetfromCt, f.cmdLoadtoCt, f.cmdShogoFile, f.cmdShogoCt}, false);
+    SetEnabled({f.lblPosi1, f.lblPosi2, f.comboVEL1, f.comboVEL2, f.lblPosi1Acc, f.lblPosi2Acc, f.UpDown1,
+                f.UpDown2, f.lblPosi1Gensoku, f.lblPosi2Gensoku, f.UpDownP1Gen, f.UpDownP2Gen, f.txtPosi1,
+                f.txtPosi2, f.txtPosi1Timer, f.txtPosi2Timer, f.lblVel, f.lblAcc, f.lblGensoku,
+                f.lblPosition, f.lblTimer},
+               false);
+    SetEnabled({f.mnuFileNew, f.mnuFileOpen, f.mnuFileGetfromCt, f.mnuFileSave, f.mnuFileSaveAs,
+                f.mnuFileLoadtoCt, f.mnuFileShogo->menuAction(), f.mnuFilePageSetup, f.mnuFilePrint,
+                f.mnuViewCtVersion, f.mnuShowInpOutp, f.mnuModeChange->menuAction()},
+               false);
+    if (!ParametaShowFlag)
+        return;
+    SetEnabled({f.framParameta, f.lblSentanCount, f.txtSentanCount, f.lblNoWorkCount, f.txtNoWorkCount,
+                f.lblRestartDelay, f.txtRestartDelay, f.lblLowKaijoCnt, f.txtLowKaijoCnt, f.lblXXXCnt,
+                f.txtXXXCnt, f.lblHensu1, f.txtHensu1},
+               false);
+    SetEnabled({f.framHomePara, f.lblHomeSokudo, f.txtHomeSokudo, f.lblHomePosi, f.txtHomePosi,
+                f.lblOffsetSokudo, f.txtOffsetSokudo, f.lblOffsetPosi, f.txtOffsetPosi},
+               false);
+}
+
+void frmMain::CMDBTN_Muko()
+{
+    SetEnabled({ui->cmdFileOpen, ui->cmdSaveFile, ui->cmdLoadtoCt, ui->cmdGetfromCt, ui->cmdShogoCt,
+                ui->cmdShogoFile, ui->cmdModeChange},
+               false);
+}
+
+void frmMain::CMDBTN_Yuko()
+{
+    SetEnabled({ui->cmdFileOpen, ui->cmdSaveFile, ui->cmdLoadtoCt, ui->cmdGetfromCt, ui->cmdShogoCt,
+                ui->cmdShogoFile, ui->cmdModeChange},
+               true);
+}
+
+void frmMain::Menyu_Muko()
+{
+    SetEnabled({ui->mnuFileNew, ui->mnuFileOpen, ui->mnuFileGetfromCt, ui->mnuFileSave, ui->mnuFileSaveAs,
+                ui->mnuFileLoadtoCt, ui->mnuFilePageSetup, ui->mnuFilePrint},
+               false);
+}
+
+void frmMain::Menyu_Yuko()
+{
+    SetEnabled({ui->mnuFileNew, ui->mnuFileOpen, ui->mnuFileGetfromCt, ui->mnuFileSave, ui->mnuFileSaveAs,
+                ui->mnuFileLoadtoCt, ui->mnuFilePageSetup, ui->mnuFilePrint},
+               true);
+}
+
+void frmMain::MoveCMDBTN_Muko()
+{
+    SetEnabled({ui->cmdHome, ui->cmdSelectMove, ui->cmdModeChange, ui->framSelectPosi}, false);
+}
+
+void frmMain::MoveCMDBTN_Yuko()
+{
+    SetEnabled({ui->cmdHome, ui->cmdSelectMove, ui->cmdModeChange, ui->framSelectPosi}, true);
+}
+
+void frmMain::HomePara_Yuko()
+{
+    SetEnabled({ui->framHomePara, ui->lblHomeSokudo, ui->lblHomePosi, ui->lblOffsetSokudo, ui->lblOffsetPosi}, true);
+    for (QLineEdit *e : {ui->txtHomeSokudo, ui->txtHomePosi, ui->txtOffsetSokudo, ui->txtOffsetPosi}) {
+        e->setEnabled(true);
+        SetBackground(e, QColor(0xFF, 0xFF, 0xFF));
+    }
+}
+
+void frmMain::HomePara_Muko()
+{
+    SetEnabled({ui->framHomePara, ui->lblHomeSokudo, ui->lblHomePosi, ui->lblOffsetSokudo, ui->lblOffsetPosi}, false);
+    for (QLineEdit *e : {ui->txtHomeSokudo, ui->txtHomePosi, ui->txtOffsetSokudo, ui->txtOffsetPosi}) {
+        e->setEnabled(false);
+        SetBackground(e, QColor(0xE0, 0xE0, 0xE0));
+    }
+}
+
+void frmMain::Timer1_Timer()
+{
+    ui->imgPortGreen->setVisible(Port().isOpen());
+    // A close that arrived while an operation was talking to the controller.
+    if (closePending_ && !isBusy() && !ExchangeInProgress()) {
+        closePending_ = false;
+        close();
+    }
+}
+
+void frmMain::mnuViewOption_Click()
+{
+    if (showOptionsDialog)
+        showOptionsDialog();
+    ApplyShowParametersLayout();
+    repaint();
+}
+
+void frmMain::ApplyShowParametersLayout()
+{
+    if (!ParametaShowFlag) {
+        setHeightTwips(kShortHeightTwips);
+        ui->framParameta->setEnabled(false);
+        ui->framParameta->hide();
+        ui->framHomePara->setEnabled(false);
+        ui->framHomePara->hide();
+    } else {
+        setHeightTwips(kTallHeightTwips);
+        ui->framParameta->setEnabled(true);
+        ui->framParameta->show();
+        ui->framHomePara->show();
+    }
+}
+
+bool frmMain::ParameterGroupsActive() const
+{
+    return ParametaShowFlag && ui->framParameta->isEnabled();
+}
+
+ScreenTexts frmMain::screenTexts() const
+{
+    return rules_->screenTexts();
+}
+
+void frmMain::ScreenFill()
+{
+    rules_->screenFill(ParameterGroupsActive());
+}
+
+void frmMain::ShowDataName()
+{
+    ui->lblShowName->setText(DataName);
+}
+
+void frmMain::mnuFileExit_Click()
+{
+    close();
+}
+
+void frmMain::closeEvent(QCloseEvent *event)
+{
+    if (closing_) {
+        event->accept();
+        return;
+    }
+    if (isBusy() || ExchangeInProgress()) {
+        // Never tear down under an operation that is waiting for the controller; close when it ends.
+        closePending_ = true;
+        event->ignore();
+        emit closeDeferred();
+        return;
+    }
+    if (!Form_QueryUnload()) {
+        event->ignore();
+        return;
+    }
+    Form_Unload();
+    event->accept();
+}
+
+bool frmMain::Form_QueryUnload()
+{
+    if (DataChanged) {
+        switch (prompts().message(Str(223), MsgButtons::YesNoCancel, MsgIcon::Question)) {
+        case MsgAnswer::Yes:
+            // The edits exist nowhere else: a save that is cancelled or fails keeps the window open.
+            return saveData && saveData() == 0;
+        case MsgAnswer::No:
+            return true;
+        default:
+            return false;
+        }
+    }
+    if (prompts().message(Str(222), MsgButtons::OkCancel, MsgIcon::Question) != MsgAnswer::Ok)
+        return false;
+    ForceClosePort();
+    return true;
+}
+
+void frmMain::Form_Unload()
+{
+    closing_ = true;
+    SavePortNo();
+    ForceClosePort();
+    Timer1.stop();
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget *w : windows)
+        if (w != this && w->isVisible())
+            w->hide();
+}
+
+frmMain::Busy::Busy(frmMain *window) : window_(window)
+{
+    if (window_)
+        ++window_->busy_;
+}
+
+frmMain::Busy::~Busy()
+{
+    if (window_)
+        --window_->busy_;
+}
+
+void frmMain::setAlarmLampVisible(bool visible)
+{
+    ui->imgAlarmLed->setVisible(visible);
+}
+
+void frmMain::setAlarmNo(const QString &code)
+{
+    ui->lblAlarmNo->setText(code);
+}
+
+void frmMain::setErrorComment(const QString &text)
+{
+    ui->lblErrorComment->setText(text);
+}
+
+void frmMain::setPortLampVisible(bool visible)
+{
+    ui->imgPortGreen->setVisible(visible);
+}
+
+}  // namespace kz

@@ -1,0 +1,136 @@
+#pragma once
+// The main window: the parameter screen in edit mode, the test-move controls in move mode, the
+// status area with the port and alarm lamps, and the menu bar. Every operation starts here.
+//
+//   frmMain.cpp         load, modes, enabling routines, lamps, show-parameters layout, exit
+//   field_rules.cpp     what the parameter fields accept, the Enter chain, the screen fill
+//   (operation files)   read, write, files, verification, move, mode and version
+
+#include "link/link_view.h"
+#include "params/check_chain.h"
+
+#include <QMainWindow>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+class QLabel;
+class QLineEdit;
+class QComboBox;
+
+namespace Ui {
+class frmMain;
+}
+
+namespace kz {
+
+class FieldRules;
+
+// The show-parameters option and the homing-parameters option (Options dialog).
+extern bool ParametaShowFlag;
+extern bool HomeParaShowFlag;
+
+class frmMain : public QMainWindow, public LinkView {
+    Q_OBJECT
+public:
+    explicit frmMain(QWidget *parent = nullptr);
+    ~frmMain() override;
+
+    // The one main window while it exists (the Options dialog calls back into it).
+    static frmMain *instance();
+
+    Ui::frmMain *form() const { return ui.get(); }
+
+    // Modes. Edit mode while lblEditMode is enabled.
+    bool isEditMode() const;
+    void cmdModeChange_Click();
+    void EditModeLayout();
+    void MoveModeLayout();
+
+    // Enabling routines.
+    void CMDBTN_Muko();
+    void CMDBTN_Yuko();
+    void Menyu_Muko();
+    void Menyu_Yuko();
+    void MoveCMDBTN_Muko();
+    void MoveCMDBTN_Yuko();
+    void HomePara_Yuko();
+    void HomePara_Muko();
+
+    // Port lamp, every 100 ms.
+    void Timer1_Timer();
+
+    // Options dialog, then the show-parameters layout.
+    void mnuViewOption_Click();
+    // Height and parameter frames after the options have changed.
+    void ApplyShowParametersLayout();
+    // Shows the Options dialog (replaced by tests and until the dialog exists).
+    std::function<void()> showOptionsDialog;
+
+    // Exit.
+    void mnuFileExit_Click();
+    // The Save button's operation: 0 when the data were saved, 1 when not (cancelled, failed).
+    // Set by the file operations; the exit question uses it.
+    std::function<int()> saveData;
+
+    // The sensor and homing groups take part: show-parameters option on and framParameta enabled.
+    bool ParameterGroupsActive() const;
+    // What the parameter controls hold, for the check chain.
+    ScreenTexts screenTexts() const;
+    // Hensu onto the screen; clears the data-changed flag.
+    void ScreenFill();
+    // Shows the data name beside "File Name".
+    void ShowDataName();
+
+    // Height of the window in twips at the screen's logical DPI.
+    static constexpr int kShortHeightTwips = 6585;
+    static constexpr int kTallHeightTwips = 8950;
+    static constexpr int kWidthTwips = 9960;
+
+    // While an operation talks to the controller a close request is held back and carried out
+    // when it ends. Operations hold one of these for their whole length.
+    class Busy {
+    public:
+        explicit Busy(frmMain *window);
+        ~Busy();
+        Busy(const Busy &) = delete;
+        Busy &operator=(const Busy &) = delete;
+
+    private:
+        frmMain *window_;
+    };
+    bool isBusy() const { return busy_ > 0; }
+
+    // LinkView
+    void setAlarmLampVisible(bool visible) override;
+    void setAlarmNo(const QString &code) override;
+    void setErrorComment(const QString &text) override;
+    void setPortLampVisible(bool visible) override;
+
+signals:
+    // The close was refused because an operation was running; it will be retried when it ends.
+    void closeDeferred();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void Form_Load();
+    void connectMenus();
+    void setHeightTwips(int twips);
+    void setModeLabel(QLabel *label, bool active);
+    void setFrameCaptionBold(QWidget *frame, bool bold);
+    void applyIcons();
+    // Form_QueryUnload: true when the close may go on.
+    bool Form_QueryUnload();
+    void Form_Unload();
+
+    std::unique_ptr<Ui::frmMain> ui;
+    std::unique_ptr<FieldRules> rules_;
+    QTimer Timer1;
+    int busy_ = 0;
+    bool closePending_ = false;
+    bool closing_ = false;
+};
+
+}  // namespace kz

@@ -1,0 +1,71 @@
+#include "main_window/updown.h"
+
+#include "app/strings.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace kz {
+
+UpDown::UpDown(QWidget *parent) : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this))
+{
+    setFocusPolicy(Qt::StrongFocus);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (QToolButton *b : {up_, down_}) {
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setAutoRepeat(true);
+        b->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+        layout->addWidget(b);
+    }
+    up_->setArrowType(Qt::UpArrow);
+    down_->setArrowType(Qt::DownArrow);
+    connect(up_, &QToolButton::clicked, this, &UpDown::stepUp);
+    connect(down_, &QToolButton::clicked, this, &UpDown::stepDown);
+}
+
+void UpDown::stepUp()
+{
+    step(+1);
+}
+
+void UpDown::stepDown()
+{
+    step(-1);
+}
+
+void UpDown::step(int delta)
+{
+    if (!buddy_ || !isEnabled())
+        return;
+    const int current = LeadingNumber(buddy_->text());
+    const int next = qBound(kMin, current + delta, kMax);
+    if (QString::number(next) == buddy_->text())
+        return;
+    buddy_->setText(QString::number(next));
+    emit valueChanged(next);
+}
+
+void UpDown::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Up)
+        stepUp();
+    else if (event->key() == Qt::Key_Down)
+        stepDown();
+    else
+        QWidget::keyPressEvent(event);
+}
+
+void UpDown::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange) {
+        up_->setEnabled(isEnabled());
+        down_->setEnabled(isEnabled());
+    }
+    QWidget::changeEvent(event);
+}
+
+}  // namespace kz

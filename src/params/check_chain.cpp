@@ -1,0 +1,117 @@
+#include "params/check_chain.h"
+
+#include "app/prompts.h"
+#include "app/strings.h"
+#include "params/field_table.h"
+#include "params/read_number.h"
+
+#include <algorithm>
+#include <array>
+
+namespace kz {
+
+QString OutOfRangeList;
+
+namespace {
+
+using enum Field;
+
+// Each check keeps the order in which the controls have always been visited; the sensor and homing
+// fields come last so that leaving them out while the groups are inactive changes nothing else.
+constexpr std::array kBlankCheckOrder = {
+    Vel1, Vel2, Acc1, Acc2, Position1, Position2, Dec1, Dec2, PauseTime1, PauseTime2,
+    HomingVel, HomingPulse, OffsetVel, HomeOffset,
+    SupplyCounter, NoWorkCounter, RestartDelay, SeparateTimer, MidDetectCounter, TipWorkOffTimer, Sp1,
+};
+
+// Order matters here: a failure stops the take-in, and the fields before it stay taken.
+constexpr std::array kTakeInOrder = {
+    Vel1, Vel2, Acc1, Acc2, Dec1, Dec2, Position1, Position2, PauseTime1, PauseTime2,
+    HomingVel, HomingPulse, OffsetVel, HomeOffset,
+    SupplyCounter, NoWorkCounter, RestartDelay, SeparateTimer, MidDetectCounter, TipWorkOffTimer, Sp1,
+    RevDir,
+};
+
+// Within a group line the captions appear in this order.
+constexpr std::array kRangeCheckOrder = {
+    Vel1, Acc1, Dec1, PauseTime1, Position1, Vel2, Acc2, Dec2, PauseTime2, Position2,
+    HomingVel, HomingPulse, OffsetVel, HomeOffset,
+    SeparateTimer, SupplyCounter, RestartDelay, MidDetectCounter, NoWorkCounter, TipWorkOffTimer, Sp1,
+    RevDir,
+};
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+}  // namespace
+
+int Check_DataUmu(const ScreenTexts &screen, bool groupsActive)
+{
+    for (Field field : kBlankCheckOrder) {
+        if (TakesPart(field, groupsActive)
+            && screen.text(QLatin1String(Info(field).control)).isEmpty()) {
+            MsgOk(StrLines({239, 240}));
+            return 1;
+        }
+    }
+    return 0;
+}
+
+int Torikomi_Data(const ScreenTexts &screen, bool groupsActive)
+{
+    for (Field field : kTakeInOrder) {
+        if (!TakesPart(field, groupsActive))
+            continue;
+        const FieldInfo &info = Info(field);
+        if (info.kind == ControlKind::CheckBox) {
+            ValueOf(Hensu, field) = screen.revDirChecked ? 1 : 0;
+            continue;
+        }
+        const auto value = ReadNumber(screen.text(QLatin1String(info.control)), info.widthBits);
+        if (!value) {
+            MsgOk(StrLines({241, 242}));
+            return 1;
+        }
+        ValueOf(Hensu, field) = *value;
+    }
+    return 0;
+}
+
+int Check_DataRange(bool groupsActive)
+{
+    OutOfRangeList.clear();
+
+    // Indexed by ParamGroup.
+    std::array<QString, 4> lines;
+    std::array<bool, 4> flagged = {};
+    for (ParamGroup group : {ParamGroup::Position1, ParamGroup::Position2, ParamGroup::Sensor,
+                             ParamGroup::Homing})
+        lines[int(group)] = Str(GroupCaptionId(group)) + QStringLiteral(" - ");
+
+    for (Field field : kRangeCheckOrder) {
+        if (!TakesPart(field, groupsActive))
+            continue;
+        const FieldInfo &info = Info(field);
+        const qint32 value = ValueOf(Hensu, field);
+        if (value < info.min || value > info.max) {
+            flagged[int(info.group)] = true;
+            lines[int(info.group)] += Str(info.captionId) + QLatin1Char(',');
+        }
+    }
+    if (std::find(flagged.begin(), flagged.end(), true) == flagged.end())
+        return 0;
+
+    // The sensor and homing lines each put a line break in front of everything listed so far, so a
+    // report that names them opens with one empty line per such group: the layout users know.
+    QString &list = OutOfRangeList;
+    for (ParamGroup group : {ParamGroup::Position1, ParamGroup::Position2})
+        if (flagged[int(group)])
+            list += lines[int(group)] + kCrLf;
+    for (ParamGroup group : {ParamGroup::Sensor, ParamGroup::Homing})
+        if (flagged[int(group)])
+            list = kCrLf + list + lines[int(group)] + kCrLf;
+
+    MsgOk(StrLines({244, 245}) + kCrLf + list);
+    return 1;
+}
+
+}  // namespace kz

@@ -1,0 +1,40 @@
+#pragma once
+// Taking the screen into Hensu: every operation that starts from the screen's data (write, save,
+// print, verify) runs Check_DataUmu, then Torikomi_Data, then Check_DataRange, and stops at the first
+// that returns 1. Each shows its own message before returning 1.
+//
+// The checks work on the screen's texts rather than on widgets, so the main window passes what its
+// controls hold, and its "parameter groups active" state (show-parameters option on and framParameta
+// enabled). While the groups are inactive, the sensor and homing fields are neither checked, taken
+// nor range-tested, and keep their values in Hensu.
+
+#include <QHash>
+#include <QString>
+
+namespace kz {
+
+// What the parameter controls of the main window hold.
+struct ScreenTexts {
+    QHash<QString, QString> texts;  // text or caption, keyed by control objectName
+    bool revDirChecked = false;     // chkRevDir ticked
+
+    // A control with no entry reads as empty.
+    QString text(const QString &control) const { return texts.value(control); }
+};
+
+// The out-of-range list of the last range check. Verification builds its mismatch list in the same
+// text; each of the two empties it before building.
+extern QString OutOfRangeList;
+
+// 1 (message shown) when a required control's text is exactly empty; a text of spaces is not empty.
+int Check_DataUmu(const ScreenTexts &screen, bool groupsActive);
+
+// Reads the controls into Hensu, field by field. 1 (message shown) when a text does not give a number
+// that fits its field's width; the fields taken before it keep their new values.
+int Torikomi_Data(const ScreenTexts &screen, bool groupsActive);
+
+// Checks Hensu against the accepted ranges. 1 (report shown) when anything is out of range; the
+// report lists, per group, the captions of the failing fields.
+int Check_DataRange(bool groupsActive);
+
+}  // namespace kz

@@ -1,0 +1,372 @@
+// The .kzd data file: exact layout, the reader's field syntax and conversions, its rejections and
+// what they leave staged, and saves that fail without harming the file already there.
+
+#include "app/strings.h"
+#include "files/data_file.h"
+#include "files/data_state.h"
+#include "params/field_table.h"
+#include "support/scripted_prompts.h"
+#include "support/test_env.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <limits>
+#include <sys/resource.h>
+
+using namespace kz;
+
+Q_DECLARE_METATYPE(kz::ParameterSet)
+
+namespace {
+
+const QString kNotDataFile =
+    QStringLiteral("This is not KZ data file.\r\nOpening data file is stopped.");
+const QString kCannotRead =
+    QStringLiteral("Error occured while opening file.\r\nOpening file was stopped.");
+
+const QByteArray kExampleBytes = "KZ-C1\r\n"
+                                 "10,5,5,200,30\r\n"
+                                 "10,5,5,30\r\n"
+                                 "20,3,4,350,0\r\n"
+                                 "20,3,4,0\r\n"
+                                 "8,300,6,2\r\n"
+                                 "8,200,100,0\r\n"
+                                 "100,15,20,0\r\n";
+
+ParameterSet ExampleSet()
+{
+    ParameterSet s;
+    s.Vel1 = 10; s.Acc1 = 5; s.Dec1 = 5; s.Position1 = 200; s.PauseTime1 = 30;
+    s.Vel2 = 20; s.Acc2 = 3; s.Dec2 = 4; s.Position2 = 350; s.PauseTime2 = 0;
+    s.HomingVel = 8; s.HomingPulse = 300; s.OffsetVel = 6; s.HomeOffset = 2;
+    s.SupplyCounter = 8; s.NoWorkCounter = 200; s.RestartDelay = 100; s.RevDir = 0;
+    s.SeparateTimer = 100; s.MidDetectCounter = 15; s.TipWorkOffTimer = 20; s.Sp1 = 0;
+    return s;
+}
+
+// What Temp holds before a read, so that a read that must not stage anything shows it.
+ParameterSet Sentinel()
+{
+    ParameterSet s;
+    for (const FieldInfo &info : FieldTable())
+        s.*info.member = 77;
+    return s;
+}
+
+// Sentinel with the given fields taken from the example file.
+ParameterSet StagedUpTo(std::initializer_list<Field> fromFile)
+{
+    ParameterSet s = Sentinel();
+    const ParameterSet example = ExampleSet();
+    for (Field f : fromFile)
+        ValueOf(s, f) = ValueOf(example, f);
+    return s;
+}
+
+qint32 Lowest(int widthBits)
+{
+    return widthBits == 16 ? std::numeric_limits<qint16>::min() : std::numeric_limits<qint32>::min();
+}
+
+qint32 Highest(int widthBits)
+{
+    return widthBits == 16 ? std::numeric_limits<qint16>::max() : std::numeric_limits<qint32>::max();
+}
+
+QByteArray Contents(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+void Put(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+// Writes beyond `bytes` into any regular file fail with EFBIG, as on a full disk; root is bound by it
+// too. The signal that would otherwise end the process is ignored while the limit holds.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = saved_;
+        limit.rlim_cur = bytes;
+        ok_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+    bool ok() const { return ok_; }
+
+private:
+    rlimit saved_{};
+    void (*oldHandler_)(int) = nullptr;
+    bool ok_ = false;
+};
+
+}  // namespace
+
+class TestDataFile : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The example set writes exactly the documented bytes, replaces a longer file that was there, and
+    // reads back.
+    void exampleFile()
+    {
+        test::TestEnv env;
+        test::ScriptedPrompts prompts;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("example.kzd"));
+        Put(path, QByteArray(500, 'x'));
+
+        QCOMPARE(DataFileBytes(ExampleSet()), kExampleBytes);
+        QString error;
+        QVERIFY(WriteDataFile(path, ExampleSet(), &error));
+        QCOMPARE(Contents(path), kExampleBytes);
+
+        Temp = Sentinel();
+        DataChanged = true;
+        QCOMPARE(ReadDataFile(path), 0);
+        QCOMPARE(Temp, ExampleSet());
+        QVERIFY(!DataChanged);
+        QVERIFY(prompts.shown.isEmpty());
+    }
+
+    // Every field at the ends of its width survives a save and an open.
+    void roundTrip_data()
+    {
+        QTest::addColumn<ParameterSet>("set");
+        ParameterSet lowest, highest, alternating;
+        int i = 0;
+        for (const FieldInfo &info : FieldTable()) {
+            lowest.*info.member = Lowest(info.widthBits);
+            highest.*info.member = Highest(info.widthBits);
+            alternating.*info.member = (i++ % 2) ? Lowest(info.widthBits) : Highest(info.widthBits);
+        }
+        QTest::newRow("lowest") << lowest;
+        QTest::newRow("highest") << highest;
+        QTest::newRow("alternating") << alternating;
+    }
+    void roundTrip()
+    {
+        QFETCH(ParameterSet, set);
+        test::TestEnv env;
+        test::ScriptedPrompts prompts;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("ends.kzd"));
+        QVERIFY(WriteDataFile(path, set));
+        Temp = ParameterSet();
+        QCOMPARE(ReadDataFile(path), 0);
+        QCOMPARE(Temp, set);
+        QVERIFY(prompts.shown.isEmpty());
+    }
+
+    // Files the writer would not produce but the reader takes.
+    void reads_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<ParameterSet>("expected");
+        const ParameterSet example = ExampleSet();
+
+        QTest::newRow("all fields on one line")
+            << QByteArray("KZ-C1,10,5,5,200,30,10,5,5,30,20,3,4,350,0,20,3,4,0,8,300,6,2,8,200,100,0,"
+                          "100,15,20,0")
+            << example;
+        QTest::newRow("LF line ends, blanks before fields")
+            << QByteArray("  KZ-C1\n 10,\t5, 5,200,30\n10,5,5,30\n20,3,4,350,0\n20,3,4,0\n8,300,6,2\n"
+                          "8,200,100,0\n100,15,20,0\n")
+            << example;
+        QTest::newRow("quoted fields; a comma inside quotes does not split; text after the quote is dropped")
+            << QByteArray("\"KZ-C1\"\r\n\"10,x\" ,5,\"5\"tail,\"200\",30\r\n10,5,5,30\r\n20,3,4,350,0\r\n"
+                          "20,3,4,0\r\n8,300,6,2\r\n8,200,100,0\r\n100,15,20,\"0\"\r\n")
+            << example;
+        QTest::newRow("lines 3 and 5 are not read")
+            << QByteArray(kExampleBytes).replace("10,5,5,30\r\n", "x,99999999999,,-\r\n")
+                   .replace("20,3,4,0\r\n", "\"a\",b,c,1e999\r\n")
+            << example;
+        QTest::newRow("fields after the 31st are ignored")
+            << kExampleBytes + "junk,40000,more\r\n" << example;
+
+        ParameterSet numbers = example;
+        numbers.Vel1 = 0;          // letters only
+        numbers.Acc1 = 7;          // number, then letters
+        numbers.Dec1 = 0;          // empty
+        numbers.Position1 = 0;     // empty
+        numbers.PauseTime1 = 30;   // 30.5, tie to even
+        numbers.Vel2 = 20;         // 19.5, tie to even
+        numbers.Acc2 = -5;
+        numbers.Position2 = 100;   // 1e2
+        numbers.HomingPulse = -2147483648;
+        // The trailing comma on the last line makes the empty 31st field.
+        QTest::newRow("16-bit fields read the leading number; 32-bit fields any whole number")
+            << QByteArray("KZ-C1\r\nabc,7abc,,,30.5\r\n10,5,5,30\r\n19.5,-5,4,1e2,0\r\n20,3,4,0\r\n"
+                          "8,-2147483648,6,2\r\n8,200,100,0\r\n100,15,20,\r\n")
+            << numbers;
+    }
+    void reads()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(ParameterSet, expected);
+        test::TestEnv env;
+        test::ScriptedPrompts prompts;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("in.kzd"));
+        Put(path, bytes);
+        Temp = Sentinel();
+        QCOMPARE(ReadDataFile(path), 0);
+        QVERIFY(prompts.shown.isEmpty());
+        QCOMPARE(Temp, expected);
+    }
+
+    // Each rejection shows its one message, keeps the data-changed flag, and leaves Temp as stated:
+    // untouched, or holding the fields converted before the failing one.
+    void rejects_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<ParameterSet>("staged");
+        using enum Field;
+        const ParameterSet untouched = Sentinel();
+        QByteArray example = kExampleBytes;
+
+        QTest::newRow("identifier in lower case")
+            << QByteArray(example).replace("KZ-C1", "kz-c1") << kNotDataFile << untouched;
+        QTest::newRow("identifier with a trailing blank")
+            << QByteArray(example).replace("KZ-C1", "KZ-C1 ") << kNotDataFile << untouched;
+        QTest::newRow("empty file") << QByteArray() << kNotDataFile << untouched;
+        QTest::newRow("30 fields")
+            << QByteArray(example).replace("100,15,20,0\r\n", "100,15,20\r\n") << kCannotRead
+            << untouched;
+        QTest::newRow("identifier only") << QByteArray("KZ-C1\r\n") << kCannotRead << untouched;
+        QTest::newRow("letters in the Position1 field")
+            << QByteArray(example).replace("10,5,5,200,30\r\n", "10,5,5,2x0,30\r\n") << kCannotRead
+            << StagedUpTo({Vel1, Acc1, Dec1});
+        QTest::newRow("Vel2 beyond 16 bits")
+            << QByteArray(example).replace("20,3,4,350,0\r\n", "40000,3,4,350,0\r\n") << kCannotRead
+            << StagedUpTo({Vel1, Acc1, Dec1, Position1, PauseTime1});
+        QTest::newRow("Sp1 below 16 bits")
+            << QByteArray(example).replace("100,15,20,0\r\n", "100,15,20,-32769\r\n") << kCannotRead
+            << StagedUpTo({Vel1, Acc1, Dec1, Position1, PauseTime1, Vel2, Acc2, Dec2, Position2,
+                           PauseTime2, HomingVel, HomingPulse, OffsetVel, HomeOffset, SupplyCounter,
+                           NoWorkCounter, RestartDelay, RevDir, SeparateTimer, MidDetectCounter,
+                           TipWorkOffTimer});
+        QTest::newRow("HomingPulse beyond 32 bits")
+            << QByteArray(example).replace("8,300,6,2\r\n", "8,2147483648,6,2\r\n") << kCannotRead
+            << StagedUpTo({Vel1, Acc1, Dec1, Position1, PauseTime1, Vel2, Acc2, Dec2, Position2,
+                           PauseTime2, HomingVel});
+        QTest::newRow("a 32-bit field that is only partly a number")
+            << QByteArray(example).replace("8,300,6,2\r\n", "8,300,6,2e\r\n") << kCannotRead
+            << StagedUpTo({Vel1, Acc1, Dec1, Position1, PauseTime1, Vel2, Acc2, Dec2, Position2,
+                           PauseTime2, HomingVel, HomingPulse, OffsetVel});
+        QTest::newRow("a field far too long for a data file")
+            << QByteArray(example).replace("8,300,6,2\r\n", "8," + QByteArray(100000, '1') + ",6,2\r\n")
+            << kCannotRead << untouched;
+        QTest::newRow("a first field far too long")
+            << QByteArray(100000, 'K') << kNotDataFile << untouched;
+    }
+    void rejects()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, message);
+        QFETCH(ParameterSet, staged);
+        test::TestEnv env;
+        test::ScriptedPrompts prompts;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("bad.kzd"));
+        Put(path, bytes);
+        Temp = Sentinel();
+        DataChanged = true;
+
+        QCOMPARE(ReadDataFile(path), 1);
+        QCOMPARE(prompts.texts(), QStringList{message});
+        QCOMPARE(prompts.shown.first().buttons, MsgButtons::Ok);
+        QCOMPARE(prompts.shown.first().icon, MsgIcon::None);
+        QCOMPARE(Temp, staged);
+        QVERIFY(DataChanged);
+    }
+
+    void unreadablePaths_data()
+    {
+        QTest::addColumn<QString>("relative");
+        QTest::newRow("missing file") << QStringLiteral("missing.kzd");
+        QTest::newRow("a folder") << QStringLiteral("folder.kzd");
+    }
+    void unreadablePaths()
+    {
+        QFETCH(QString, relative);
+        test::TestEnv env;
+        test::ScriptedPrompts prompts;
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.kzd")));
+        Temp = Sentinel();
+        QCOMPARE(ReadDataFile(dir.filePath(relative)), 1);
+        QCOMPARE(prompts.texts(), QStringList{kCannotRead});
+        QCOMPARE(Temp, Sentinel());
+    }
+
+    // A save that cannot complete leaves the file that was there byte for byte, and no debris beside it.
+    void failedSaveKeepsOldFile_data()
+    {
+        QTest::addColumn<bool>("diskFull");
+        QTest::addColumn<ParameterSet>("set");
+        ParameterSet tooWide = ExampleSet();
+        tooWide.OffsetVel = 40000;
+        QTest::newRow("disk full while writing") << true << ExampleSet();
+        QTest::newRow("a 16-bit field holding more than 16 bits") << false << tooWide;
+    }
+    void failedSaveKeepsOldFile()
+    {
+        QFETCH(bool, diskFull);
+        QFETCH(ParameterSet, set);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("old.kzd"));
+        const QByteArray old = QByteArray(kExampleBytes).replace("KZ-C1\r\n10,", "KZ-C1\r\n11,");
+        Put(path, old);
+
+        QString error;
+        bool written = true;
+        if (diskFull) {
+            FileSizeLimit limit(16);
+            QVERIFY(limit.ok());
+            written = WriteDataFile(path, set, &error);
+        } else {
+            written = WriteDataFile(path, set, &error);
+        }
+        QVERIFY(!written);
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(Contents(path), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"old.kzd"});
+    }
+
+    // Root ignores permission bits, so the unwritable targets are folders that are not there.
+    void saveToMissingFolderFails_data()
+    {
+        QTest::addColumn<QString>("relative");
+        QTest::newRow("folder does not exist") << QStringLiteral("nowhere/x.kzd");
+        QTest::newRow("parent is a file") << QStringLiteral("plain/x.kzd");
+    }
+    void saveToMissingFolderFails()
+    {
+        QFETCH(QString, relative);
+        QTemporaryDir dir;
+        Put(dir.filePath(QStringLiteral("plain")), "keep");
+        QString error;
+        QVERIFY(!WriteDataFile(dir.filePath(relative), ExampleSet(), &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(Contents(dir.filePath(QStringLiteral("plain"))), QByteArray("keep"));
+    }
+};
+
+QTEST_MAIN(TestDataFile)
+#include "test_data_file.moc"

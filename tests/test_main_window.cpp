@@ -1,0 +1,403 @@
+// The main window: its state after loading, captions in both languages, the two modes and the
+// enabling routines, the show-parameters layout, the port lamp and the exit questions.
+
+#include "app/paths.h"
+#include "app/settings.h"
+#include "app/strings.h"
+#include "app/twips.h"
+#include "files/data_state.h"
+#include "link/alarm.h"
+#include "link/exchange.h"
+#include "link/port.h"
+#include "main_window/frmMain.h"
+#include "params/parameter_set.h"
+#include "support/fake_port.h"
+#include "support/scripted_prompts.h"
+#include "support/test_env.h"
+#include "ui_frmMain.h"
+
+#include <QSettings>
+#include <QTest>
+
+using namespace kz;
+
+namespace {
+
+struct Fixture {
+    explicit Fixture(const QString &language = QStringLiteral("2"))
+    {
+        env.writeSetting(QStringLiteral("Language"), language);
+        LoadLanguage();  // as start-up does before any window exists
+        window = std::make_unique<frmMain>();
+        window->show();
+        f = window->form();
+    }
+    test::TestEnv env;
+    test::ScriptedPrompts prompts;
+    test::FakePort port;
+    std::unique_ptr<frmMain> window;
+    Ui::frmMain *f = nullptr;
+};
+
+int HeightFor(int twips, const QWidget *w)
+{
+    return TwipsToPixelsY(twips, w);
+}
+
+// The controls the two layouts switch, with their edit-mode state.
+QList<QPair<QWidget *, bool>> ModeRows(Ui::frmMain *f)
+{
+    return {{f->lblEditMode, true},   {f->lblMoveMode, false},  {f->frmMove, false},
+            {f->framSelectPosi, false}, {f->cmdSelectMove, false}, {f->cmdStop, false},
+            {f->cmdHome, false},      {f->lblKanryoNo, false},  {f->framPosiData, true},
+            {f->framDousaPara, true}, {f->cmdFileOpen, true},   {f->cmdShogoCt, true},
+            {f->comboVEL1, true},     {f->UpDown2, true},       {f->txtPosi2Timer, true},
+            {f->lblTimer, true}};
+}
+
+void ExpectMode(Ui::frmMain *f, bool edit)
+{
+    for (const auto &[w, editState] : ModeRows(f))
+        QVERIFY2(w->isEnabled() == (edit ? editState : !editState), qPrintable(w->objectName()));
+    QCOMPARE(f->mnuFileSave->isEnabled(), edit);
+    QCOMPARE(f->mnuModeChange->menuAction()->isEnabled(), edit);
+    QCOMPARE(f->mnuFileShogo->menuAction()->isEnabled(), edit);
+    QCOMPARE(f->lblEditMode->font().bold(), edit);
+    QCOMPARE(f->lblMoveMode->font().bold(), !edit);
+    QCOMPARE(f->frmMove->font().bold(), !edit);
+    QCOMPARE(f->framPosiData->font().bold(), edit);
+    // Untouched by either layout.
+    QVERIFY(f->cmdModeChange->isEnabled());
+    QVERIFY(f->mnuViewOption->isEnabled());
+    QVERIFY(f->mnuFileExit->isEnabled());
+    QVERIFY(f->cmdReset->isEnabled());
+}
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void stateAfterLoading()
+    {
+        Fixture x;
+        QCOMPARE(x.window->windowTitle(), QStringLiteral("KZ PC-Software Ver1.40E"));
+        QVERIFY(x.window->isEditMode());
+        ExpectMode(x.f, true);
+        QVERIFY(x.f->optPosiNo_0->isChecked());
+        QVERIFY(x.f->framParameta->isHidden());
+        QVERIFY(!x.f->framParameta->isEnabled());
+        QVERIFY(x.f->framHomePara->isHidden());
+        QVERIFY(!x.f->framHomePara->isEnabled());
+        QVERIFY(!x.f->chkRevDir->isEnabled());
+        QVERIFY(x.f->chkChangeDirect->isEnabledTo(x.f->framParameta));
+        QVERIFY(!x.f->txtHensu2->isEnabled());
+        QCOMPARE(x.window->height(), HeightFor(6585, x.window.get()));
+        QVERIFY(x.f->imgAlarmLed->isHidden());
+        QCOMPARE(x.f->lblErrorComment->text(), QStringLiteral("No Error"));
+        QCOMPARE(x.f->lblShowName->text(), QStringLiteral("New data"));
+        QVERIFY(!ParametaShowFlag);
+        QVERIFY(!HomeParaShowFlag);
+        QVERIFY(!DataChanged);
+        for (QComboBox *combo : {x.f->comboVEL1, x.f->comboVEL2}) {
+            QCOMPARE(combo->count(), 30);
+            QCOMPARE(combo->itemText(0), QStringLiteral(" 1"));
+            QCOMPARE(combo->itemText(29), QStringLiteral(" 30"));
+            QCOMPARE(combo->currentIndex(), 0);
+        }
+        const QKeySequence shortcuts[] = {x.f->mnuFileNew->shortcut(), x.f->mnuFileOpen->shortcut(),
+                                          x.f->mnuFileSave->shortcut(), x.f->mnuFilePrint->shortcut()};
+        QCOMPARE(shortcuts[0], QKeySequence(QStringLiteral("Ctrl+N")));
+        QCOMPARE(shortcuts[1], QKeySequence(QStringLiteral("Ctrl+O")));
+        QCOMPARE(shortcuts[2], QKeySequence(QStringLiteral("Ctrl+S")));
+        QCOMPARE(shortcuts[3], QKeySequence(QStringLiteral("Ctrl+P")));
+    }
+
+    void captions_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("tip");
+        const struct {
+            const char *control, *en, *enTip, *ja, *jaTip;
+        } rows[] = {
+            {"frmJog", "Mode Select", "", "モード選択", ""},
+            {"frmMove", "Move Mode", "Test moving can be done by Move mode.", "移動モード",
+             "移動モードでは、KZを指定したポジションへ移動させることができます"},
+            {"optPosiNo_2", "Repeat", "", "くり返し", ""},
+            {"cmdSelectMove", "Move", "Move to selected position.", "移動", "選択した位置へ移動します"},
+            {"lblJotai", "RS-232C", "Green:Port Open / White:Port Closed", "RS-232C",
+             "緑：通信ポートOPEN 　白：通信ポートCLOSE"},
+            {"cmdLoadtoCt", "  Write to  C/T", "Write data into controller.", "コントローラ書き込み",
+             "ｺﾝﾄﾛｰﾗｰへﾃﾞｰﾀを書き込みます"},
+            {"lblHensu2", "SP1", "SP1(unused)", "SP1", "76"},
+            {"txtPosi1", "", "Integer: 0 to 400", "", "0～400の整数"},
+            {"comboVEL2", "", "Integer: 1 to 30", "", "1～30の整数"},
+            {"txtOffsetPosi", "", "Integer: 1 to 100 / Init:2", "", "設定範囲：1～100　初期値：2"},
+            {"framHomePara", "Homing parameters", "", "原点復帰ﾊﾟﾗﾒｰﾀ", ""},
+            {"mnuFileShogo", "Verfy Data", "", "データ照合", ""},
+            {"mnuFileExit", "Exit(&X)", "", "終了(&X)", ""},
+            {"mnuhelp", "Help(&H)", "", "ﾍﾙﾌﾟ(&H)", ""},
+            {"mnuModeGaibu", "External Start Mode(&G)", "", "外部起動モード(&G)", ""},
+        };
+        for (const auto &r : rows) {
+            QTest::addRow("en %s", r.control) << "2" << r.control << r.en << r.enTip;
+            QTest::addRow("ja %s", r.control) << "1" << r.control << r.ja << r.jaTip;
+        }
+    }
+
+    void captions()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, control);
+        QFETCH(QString, text);
+        QFETCH(QString, tip);
+        Fixture x(language);
+        QObject *o = x.window->findChild<QObject *>(control);
+        QVERIFY2(o, qPrintable(control));
+        QString shown;
+        if (auto *menu = qobject_cast<QMenu *>(o))
+            shown = menu->title();
+        else if (auto *action = qobject_cast<QAction *>(o))
+            shown = action->text();
+        else if (auto *group = qobject_cast<QGroupBox *>(o))
+            shown = group->title();
+        else if (auto *button = qobject_cast<QAbstractButton *>(o))
+            shown = button->text();
+        else if (auto *label = qobject_cast<QLabel *>(o))
+            shown = label->text();
+        if (!text.isEmpty())
+            QCOMPARE(shown, text);
+        if (auto *w = qobject_cast<QWidget *>(o); w && !tip.isEmpty())
+            QCOMPARE(w->toolTip(), tip);
+    }
+
+    void modeChangeTwiceRestoresEditMode()
+    {
+        Fixture x;
+        x.window->cmdModeChange_Click();
+        QVERIFY(!x.window->isEditMode());
+        ExpectMode(x.f, false);
+        x.window->cmdModeChange_Click();
+        QVERIFY(x.window->isEditMode());
+        ExpectMode(x.f, true);
+        QVERIFY(!DataChanged);
+    }
+
+    // The parameter rows follow their options, and a layout stops at the first row whose
+    // option is off.
+    void parameterRowsFollowTheOptions()
+    {
+        Fixture x;
+        // Option off: the rows are left alone, whatever their state.
+        x.f->txtSentanCount->setEnabled(false);
+        x.window->EditModeLayout();
+        QVERIFY(!x.f->txtSentanCount->isEnabled());
+        x.f->txtSentanCount->setEnabled(true);
+
+        ParametaShowFlag = true;
+        HomeParaShowFlag = false;
+        x.window->HomePara_Muko();
+        x.window->ApplyShowParametersLayout();
+        QCOMPARE(x.window->height(), HeightFor(8950, x.window.get()));
+        QVERIFY(x.f->framParameta->isVisible());
+        QVERIFY(x.f->framHomePara->isVisible());
+        x.window->MoveModeLayout();
+        QVERIFY(!x.f->txtSentanCount->isEnabled());
+        QVERIFY(!x.f->framHomePara->isEnabled());
+        QVERIFY(!x.window->ParameterGroupsActive());
+        x.window->EditModeLayout();
+        QVERIFY(x.f->txtSentanCount->isEnabled());
+        QVERIFY(x.window->ParameterGroupsActive());
+        QVERIFY2(!x.f->framHomePara->isEnabled(), "homing option off: the homing row stays as it was");
+
+        HomeParaShowFlag = true;
+        x.window->HomePara_Yuko();
+        x.window->MoveModeLayout();
+        QVERIFY(!x.f->txtHomePosi->isEnabled());
+        x.window->EditModeLayout();
+        QVERIFY(x.f->txtHomePosi->isEnabled());
+    }
+
+    void optionsInMoveModeEnableTheFrameButNotItsFields()
+    {
+        Fixture x;
+        ParametaShowFlag = true;
+        x.window->ApplyShowParametersLayout();
+        x.window->MoveModeLayout();
+        QVERIFY(!x.f->framParameta->isEnabled());
+        x.window->showOptionsDialog = [] { ParametaShowFlag = true; };
+        x.window->mnuViewOption_Click();
+        QVERIFY(x.f->framParameta->isEnabled());
+        QVERIFY(x.f->framParameta->isVisible());
+        QVERIFY(!x.f->txtSentanCount->isEnabled());
+        // Options off again: short window, both frames hidden and disabled.
+        x.window->showOptionsDialog = [] { ParametaShowFlag = false; };
+        x.window->mnuViewOption_Click();
+        QCOMPARE(x.window->height(), HeightFor(6585, x.window.get()));
+        QVERIFY(x.f->framParameta->isHidden());
+        QVERIFY(x.f->framHomePara->isHidden());
+        QVERIFY(!x.f->framHomePara->isEnabled());
+    }
+
+    void enablingRoutines()
+    {
+        Fixture x;
+        const QList<QWidget *> commands = {x.f->cmdFileOpen, x.f->cmdSaveFile, x.f->cmdLoadtoCt,
+                                           x.f->cmdGetfromCt, x.f->cmdShogoCt, x.f->cmdShogoFile,
+                                           x.f->cmdModeChange};
+        const QList<QAction *> items = {x.f->mnuFileNew,       x.f->mnuFileOpen,   x.f->mnuFileGetfromCt,
+                                        x.f->mnuFileSave,      x.f->mnuFileSaveAs, x.f->mnuFileLoadtoCt,
+                                        x.f->mnuFilePageSetup, x.f->mnuFilePrint};
+        x.window->CMDBTN_Muko();
+        x.window->Menyu_Muko();
+        for (QWidget *w : commands)
+            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+        for (QAction *a : items)
+            QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
+        QVERIFY(x.f->mnuFileExit->isEnabled());
+        QVERIFY(x.f->mnuViewOption->isEnabled());
+        x.window->CMDBTN_Yuko();
+        x.window->Menyu_Yuko();
+        for (QWidget *w : commands)
+            QVERIFY(w->isEnabled());
+        for (QAction *a : items)
+            QVERIFY(a->isEnabled());
+
+        x.window->MoveModeLayout();
+        x.window->MoveCMDBTN_Muko();
+        for (QWidget *w : {static_cast<QWidget *>(x.f->cmdHome), static_cast<QWidget *>(x.f->cmdSelectMove),
+                           static_cast<QWidget *>(x.f->cmdModeChange), static_cast<QWidget *>(x.f->optPosiNo_1)})
+            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+        QVERIFY(x.f->cmdStop->isEnabled());
+        x.window->MoveCMDBTN_Yuko();
+        QVERIFY(x.f->cmdHome->isEnabled());
+        QVERIFY(x.f->optPosiNo_1->isEnabled());
+    }
+
+    void homingFieldsEditableOrGrey()
+    {
+        Fixture x;
+        ParametaShowFlag = true;
+        x.window->ApplyShowParametersLayout();
+        x.window->HomePara_Yuko();
+        QVERIFY(x.f->txtHomePosi->isEnabled());
+        QCOMPARE(x.f->txtHomePosi->palette().color(QPalette::Base), QColor(0xFF, 0xFF, 0xFF));
+        x.window->HomePara_Muko();
+        QVERIFY(!x.f->txtHomePosi->isEnabled());
+        QVERIFY(!x.f->framHomePara->isEnabled());
+        QCOMPARE(x.f->txtHomePosi->palette().color(QPalette::Base), QColor(0xE0, 0xE0, 0xE0));
+    }
+
+    void portLampFollowsThePort()
+    {
+        Fixture x;
+        QCOMPARE(OpenCommPort(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(x.f->imgPortGreen->isVisible(), 300);
+        TimeoutMs = 50;
+        QCOMPARE(SendRecvCt(QStringLiteral("0RV"), 11, QString()), 1);  // time-out closes the port
+        QTRY_VERIFY_WITH_TIMEOUT(!x.f->imgPortGreen->isVisible(), 300);
+    }
+
+    void alarmDisplayOnTheWindow()
+    {
+        Fixture x;
+        x.port.queueReply("0%%0A\r\n");
+        QCOMPARE(SendRecvCt(QStringLiteral("0MP"), 12, QStringLiteral("1")), 1);
+        QVERIFY(x.f->imgAlarmLed->isVisible());
+        QCOMPARE(x.f->lblAlarmNo->text(), QStringLiteral("0A"));
+        QCOMPARE(x.f->lblErrorComment->text(), QStringLiteral("Output pulse can not match"));
+        x.port.queueReply("0CM1\r\n");
+        QCOMPARE(SetCommMode(), 0);
+        QVERIFY(x.f->imgAlarmLed->isHidden());
+        QCOMPARE(x.f->lblAlarmNo->text(), QStringLiteral("0A"));
+        QCOMPARE(x.f->lblErrorComment->text(), QStringLiteral("No Error"));
+    }
+
+    // Exit questions: (data changed, answer, save result) -> window closed?
+    void exit_data()
+    {
+        QTest::addColumn<bool>("changed");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<int>("saveResult");
+        QTest::addColumn<bool>("closed");
+        QTest::addColumn<bool>("viaMenu");
+        QTest::newRow("changed, Cancel") << true << int(MsgAnswer::Cancel) << 0 << false << false;
+        QTest::newRow("changed, Cancel, menu Exit") << true << int(MsgAnswer::Cancel) << 0 << false << true;
+        QTest::newRow("changed, No") << true << int(MsgAnswer::No) << 0 << true << false;
+        QTest::newRow("changed, Yes, saved") << true << int(MsgAnswer::Yes) << 0 << true << false;
+        QTest::newRow("changed, Yes, save failed") << true << int(MsgAnswer::Yes) << 1 << false << false;
+        QTest::newRow("unchanged, OK") << false << int(MsgAnswer::Ok) << 0 << true << true;
+        QTest::newRow("unchanged, Cancel") << false << int(MsgAnswer::Cancel) << 0 << false << false;
+    }
+
+    void exit()
+    {
+        QFETCH(bool, changed);
+        QFETCH(int, answer);
+        QFETCH(int, saveResult);
+        QFETCH(bool, closed);
+        QFETCH(bool, viaMenu);
+        Fixture x;
+        PortOccupy = true;
+        QCOMPARE(OpenCommPort(), 0);
+        PortNo = 9;
+        int saves = 0;
+        x.window->saveData = [&] {
+            ++saves;
+            return saveResult;
+        };
+        DataChanged = changed;
+        x.prompts.answers.enqueue(static_cast<MsgAnswer>(answer));
+        if (viaMenu)
+            x.f->mnuFileExit->trigger();
+        else
+            x.window->close();
+        QCOMPARE(x.prompts.shown.size(), 1);
+        const auto &asked = x.prompts.shown.first();
+        QCOMPARE(asked.icon, MsgIcon::Question);
+        if (changed) {
+            QCOMPARE(asked.text, QStringLiteral("Data have been changed.Save the data into the file?"));
+            QCOMPARE(asked.buttons, MsgButtons::YesNoCancel);
+        } else {
+            QCOMPARE(asked.text, QStringLiteral("Finish KZ PC-Software."));
+            QCOMPARE(asked.buttons, MsgButtons::OkCancel);
+        }
+        QCOMPARE(saves, answer == int(MsgAnswer::Yes) ? 1 : 0);
+        QCOMPARE(x.window->isVisible(), !closed);
+        QCOMPARE(DataChanged, changed);
+        if (closed) {
+            QVERIFY(!x.port.isOpen());  // released even with port occupy on
+            QSettings stored(SettingsFilePath(), QSettings::IniFormat);
+            QCOMPARE(stored.value(QStringLiteral("Settings/PortNo")).toString(), QStringLiteral("9"));
+        } else {
+            QVERIFY(x.port.isOpen());
+        }
+    }
+
+    void closeDuringAWaitIsHeldUntilTheOperationEnds()
+    {
+        Fixture x;
+        x.port.queueReply(QList<test::Piece>{{"0RV140XYZ\r\n", 200}});
+        x.prompts.answers.enqueue(MsgAnswer::Ok);
+        int deferred = 0;
+        connect(x.window.get(), &frmMain::closeDeferred, [&] { ++deferred; });
+        QTimer::singleShot(30, x.window.get(), [&] { x.window->close(); });
+        int result = -1;
+        {
+            frmMain::Busy busy(x.window.get());
+            result = SendRecvCt(QStringLiteral("0RV"), 11, QString());
+            QVERIFY(x.window->isVisible());
+            QVERIFY(x.prompts.shown.isEmpty());
+        }
+        QCOMPARE(result, 0);
+        QCOMPARE(deferred, 1);
+        QTRY_VERIFY_WITH_TIMEOUT(!x.window->isVisible(), 1000);
+        QCOMPARE(x.prompts.texts(), QStringList{QStringLiteral("Finish KZ PC-Software.")});
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"
