@@ -1,0 +1,251 @@
+#include "files/data_file.h"
+
+#include "app/prompts.h"
+#include "app/strings.h"
+#include "files/data_state.h"
+#include "params/field_table.h"
+#include "params/read_number.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <array>
+#include <limits>
+#include <span>
+
+namespace kz {
+
+namespace {
+
+using enum Field;
+
+constexpr std::array kLine2 = {Vel1, Acc1, Dec1, Position1, PauseTime1};
+constexpr std::array kLine3 = {Vel1, Acc1, Dec1, PauseTime1};
+constexpr std::array kLine4 = {Vel2, Acc2, Dec2, Position2, PauseTime2};
+constexpr std::array kLine5 = {Vel2, Acc2, Dec2, PauseTime2};
+constexpr std::array kLine6 = {HomingVel, HomingPulse, OffsetVel, HomeOffset};
+constexpr std::array kLine7 = {SupplyCounter, NoWorkCounter, RestartDelay, RevDir};
+constexpr std::array kLine8 = {SeparateTimer, MidDetectCounter, TipWorkOffTimer, Sp1};
+
+struct NumberLine {
+    std::span<const Field> fields;
+    bool readBack;  // lines 3 and 5 repeat lines 2 and 4 without the position; the reader skips them
+};
+
+// Lines 2 to 8, in file order; both the writer and the reader walk this.
+constexpr std::array<NumberLine, 7> kLayout = {{
+    {kLine2, true}, {kLine3, false}, {kLine4, true}, {kLine5, false},
+    {kLine6, true}, {kLine7, true}, {kLine8, true},
+}};
+
+constexpr int CountFields()
+{
+    int count = 1;  // the identifier
+    for (const NumberLine &line : kLayout)
+        count += int(line.fields.size());
+    return count;
+}
+constexpr int kFileFields = CountFields();
+static_assert(kFileFields == 31);
+
+// No field of a real data file comes near this; a longer one means the file is something else, and
+// stopping keeps a large foreign file from being pulled into memory.
+constexpr qsizetype kMaxFieldLength = 4096;
+
+bool FitsWidth(qint32 value, int widthBits)
+{
+    return widthBits == 32
+        || (value >= std::numeric_limits<qint16>::min() && value <= std::numeric_limits<qint16>::max());
+}
+
+// Splits a file into fields as described in the header.
+class FieldReader {
+public:
+    enum class Next { Field, End, ReadError, TooLong };
+
+    explicit FieldReader(QFile &file) : file_(file) {}
+
+    Next next(QByteArray *text)
+    {
+        text->clear();
+        char c = 0;
+        do {
+            if (!file_.getChar(&c))
+                return endOfData(false);
+        } while (c == ' ' || c == '\t');
+
+        if (c == '"') {
+            for (;;) {
+                if (!file_.getChar(&c))
+                    return endOfData(true);
+                if (c == '"')
+                    break;
+                if (!append(text, c))
+                    return Next::TooLong;
+            }
+            do {
+                if (!file_.getChar(&c))
+                    return endOfData(true);
+            } while (!IsDelimiter(c));
+        } else {
+            while (!IsDelimiter(c)) {
+                if (!append(text, c))
+                    return Next::TooLong;
+                if (!file_.getChar(&c))
+                    return endOfData(true);
+            }
+        }
+
+        afterComma_ = c == ',';
+        if (c == '\r') {
+            char lf = 0;
+            if (file_.getChar(&lf) && lf != '\n')
+                file_.ungetChar(lf);
+        }
+        return Next::Field;
+    }
+
+private:
+    static bool IsDelimiter(char c) { return c == ',' || c == '\r' || c == '\n'; }
+
+    static bool append(QByteArray *text, char c)
+    {
+        if (text->size() >= kMaxFieldLength)
+            return false;
+        text->append(c);
+        return true;
+    }
+
+    // The data ran out while looking for the next character. A field already begun ends here, and so
+    // does the empty field that a trailing comma promises; after a line end there is no further field.
+    Next endOfData(bool inField)
+    {
+        if (file_.error() != QFileDevice::NoError)
+            return Next::ReadError;
+        const bool field = inField || afterComma_;
+        afterComma_ = false;
+        return field ? Next::Field : Next::End;
+    }
+
+    QFile &file_;
+    bool afterComma_ = false;
+};
+
+bool IsWholeNumber(const QString &text)
+{
+    static const QRegularExpression number(
+        QStringLiteral("^[ \\t]*([+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?)?[ \\t]*$"));
+    return number.match(text).hasMatch();
+}
+
+std::optional<qint32> ConvertField(const QByteArray &bytes, int widthBits)
+{
+    const QString text = QString::fromLatin1(bytes);
+    if (widthBits == 32 && !IsWholeNumber(text))
+        return std::nullopt;
+    return ReadNumber(text, widthBits);
+}
+
+void AppendLine(QByteArray *out, const QByteArray &line)
+{
+    out->append(line);
+    out->append("\r\n");
+}
+
+}  // namespace
+
+QByteArray DataFileBytes(const ParameterSet &set)
+{
+    QByteArray out;
+    AppendLine(&out, kDataFileId);
+    for (const NumberLine &line : kLayout) {
+        QByteArray text;
+        for (Field field : line.fields) {
+            if (!text.isEmpty())
+                text.append(',');
+            text.append(QByteArray::number(ValueOf(set, field)));
+        }
+        AppendLine(&out, text);
+    }
+    return out;
+}
+
+bool WriteDataFile(const QString &path, const ParameterSet &set, QString *error)
+{
+    QString why;
+    // A value too wide for its field would make a file that cannot be opened again.
+    for (const FieldInfo &info : FieldTable()) {
+        const qint32 value = set.*info.member;
+        if (!FitsWidth(value, info.widthBits)) {
+            why = QStringLiteral("%1 holds %2, which does not fit %3 bits")
+                      .arg(QLatin1String(info.name)).arg(value).arg(info.widthBits);
+            break;
+        }
+    }
+    if (why.isEmpty()) {
+        QSaveFile file(path);
+        const QByteArray bytes = DataFileBytes(set);
+        if (!file.open(QIODevice::WriteOnly)) {
+            why = file.errorString();
+        } else if (file.write(bytes) != bytes.size() || !file.flush()) {
+            // The write lands in a buffer; only the flush reaches the disk. commit() would replace
+            // the old file with a short one even after a failed flush, so never get there.
+            why = file.errorString();
+            file.cancelWriting();
+        } else if (!file.commit()) {
+            why = file.errorString();
+        }
+    }
+    if (why.isEmpty())
+        return true;
+    if (error)
+        *error = why;
+    return false;
+}
+
+int ReadDataFile(const QString &path)
+{
+    const auto cannotRead = [] {
+        MsgOk(StrLines({279, 280}));
+        return 1;
+    };
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return cannotRead();
+    FieldReader reader(file);
+
+    QByteArray identifier;
+    const FieldReader::Next first = reader.next(&identifier);
+    if (first == FieldReader::Next::ReadError)
+        return cannotRead();
+    if (first != FieldReader::Next::Field || identifier != kDataFileId) {
+        MsgOk(StrLines({277, 278}));
+        return 1;
+    }
+
+    std::array<QByteArray, kFileFields - 1> numbers;
+    for (QByteArray &number : numbers) {
+        if (reader.next(&number) != FieldReader::Next::Field)
+            return cannotRead();
+    }
+    file.close();
+
+    // Stored one by one in file order: a field that fails leaves the ones before it staged.
+    auto text = numbers.cbegin();
+    for (const NumberLine &line : kLayout) {
+        for (Field field : line.fields) {
+            const QByteArray &fieldText = *text++;
+            if (!line.readBack)
+                continue;
+            const auto value = ConvertField(fieldText, Info(field).widthBits);
+            if (!value)
+                return cannotRead();
+            ValueOf(Temp, field) = *value;
+        }
+    }
+    DataChanged = false;
+    return 0;
+}
+
+}  // namespace kz

@@ -1,0 +1,297 @@
+// The parameter fields as the user types into them: key filter and typed limits, the leave-field
+// check, the Enter chain, spinners, the rotation-direction unlock, the data-changed flag and the
+// screen fill.
+
+#include "app/settings.h"
+#include "files/data_state.h"
+#include "main_window/frmMain.h"
+#include "main_window/updown.h"
+#include "params/parameter_set.h"
+#include "support/fake_port.h"
+#include "support/scripted_prompts.h"
+#include "support/test_env.h"
+#include "ui_frmMain.h"
+
+#include <QTest>
+
+using namespace kz;
+
+namespace {
+
+struct Fixture {
+    Fixture()
+    {
+        LoadLanguage();
+        window = std::make_unique<frmMain>();
+        window->show();
+        window->activateWindow();
+        QApplication::setActiveWindow(window.get());
+        f = window->form();
+    }
+    test::TestEnv env;
+    test::ScriptedPrompts prompts;
+    test::FakePort port;
+    std::unique_ptr<frmMain> window;
+    Ui::frmMain *f = nullptr;
+
+    void showParameters(bool homing)
+    {
+        ParametaShowFlag = true;
+        HomeParaShowFlag = homing;
+        homing ? window->HomePara_Yuko() : window->HomePara_Muko();
+        window->ApplyShowParametersLayout();
+        window->EditModeLayout();
+    }
+    // Types into a control after giving it the focus.
+    void type(QWidget *w, const QString &keys)
+    {
+        w->setFocus();
+        QApplication::processEvents();
+        QTest::keyClicks(w, keys);
+    }
+    // Moves the focus away from w (to a field that accepts anything) and lets the check run.
+    void leave(QWidget *w)
+    {
+        QWidget *other = w == f->txtPosi1Timer ? static_cast<QWidget *>(f->txtPosi2Timer) : f->txtPosi1Timer;
+        other->setFocus();
+        QApplication::processEvents();
+        QApplication::processEvents();
+    }
+};
+
+}  // namespace
+
+class TestFieldRules : public QObject {
+    Q_OBJECT
+
+private slots:
+    void leaveCheck_data()
+    {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<int>("beeps");
+        QTest::newRow("position 401 erased") << "txtPosi1" << "401" << "" << 1;
+        QTest::newRow("position 400 stays") << "txtPosi1" << "400" << "400" << 0;
+        QTest::newRow("pausing time 256 erased") << "txtPosi2Timer" << "256" << "" << 1;
+        QTest::newRow("pausing time 0 stays") << "txtPosi2Timer" << "0" << "0" << 0;
+        QTest::newRow("VEL 0 passes") << "comboVEL1" << "0" << "0" << 0;
+        QTest::newRow("VEL 31 erased") << "comboVEL1" << "31" << "" << 1;
+        QTest::newRow("letters and minus never typed") << "txtPosi2" << "-a1b2" << "12" << 0;
+    }
+
+    void leaveCheck()
+    {
+        QFETCH(QString, control);
+        QFETCH(QString, typed);
+        QFETCH(QString, after);
+        QFETCH(int, beeps);
+        Fixture x;
+        QWidget *w = x.window->findChild<QWidget *>(control);
+        if (auto *combo = qobject_cast<QComboBox *>(w))
+            combo->setEditText(QString());
+        x.type(w, typed);
+        x.leave(w);
+        const QString text = qobject_cast<QComboBox *>(w) ? qobject_cast<QComboBox *>(w)->currentText()
+                                                           : qobject_cast<QLineEdit *>(w)->text();
+        QCOMPARE(text, after);
+        QCOMPARE(x.prompts.beeps, beeps);
+        if (beeps)  // the focus comes back to the field
+            QTRY_COMPARE(QApplication::focusWidget(), w);
+    }
+
+    void emptyFieldsPassTheLeaveCheck()
+    {
+        Fixture x;
+        x.f->comboVEL1->setEditText(QString());
+        x.f->comboVEL1->setFocus();
+        x.leave(x.f->comboVEL1);
+        x.f->txtPosi1->setFocus();
+        x.leave(x.f->txtPosi1);
+        QCOMPARE(x.prompts.beeps, 0);
+    }
+
+    void pastedTextWithALeadingNumberInRangePasses()
+    {
+        Fixture x;
+        x.f->txtPosi1->setFocus();
+        x.f->txtPosi1->insert(QStringLiteral("123abc"));  // as a paste would
+        x.leave(x.f->txtPosi1);
+        QCOMPARE(x.f->txtPosi1->text(), QStringLiteral("123abc"));
+        QCOMPARE(x.prompts.beeps, 0);
+    }
+
+    void typedLimitCountsExactCharactersWithoutSelection()
+    {
+        Fixture x;
+        x.f->txtPosi1Timer->setText(QStringLiteral("255"));
+        x.f->txtPosi1Timer->setFocus();
+        x.f->txtPosi1Timer->end(false);
+        QTest::keyClicks(x.f->txtPosi1Timer, QStringLiteral("7"));
+        QCOMPARE(x.f->txtPosi1Timer->text(), QStringLiteral("255"));
+        QTest::keyClick(x.f->txtPosi1Timer, Qt::Key_Backspace);
+        QCOMPARE(x.f->txtPosi1Timer->text(), QStringLiteral("25"));
+        x.f->txtPosi1Timer->setText(QStringLiteral("255"));
+        x.f->txtPosi1Timer->selectAll();
+        QTest::keyClicks(x.f->txtPosi1Timer, QStringLiteral("7"));
+        QCOMPARE(x.f->txtPosi1Timer->text(), QStringLiteral("7"));
+        // More than the limit (filled by the program): further digits are accepted.
+        x.f->txtPosi1->setText(QStringLiteral("1234"));
+        x.f->txtPosi1->setFocus();
+        x.f->txtPosi1->end(false);
+        QTest::keyClicks(x.f->txtPosi1, QStringLiteral("5"));
+        QCOMPARE(x.f->txtPosi1->text(), QStringLiteral("12345"));
+        // A drop-down at its limit refuses even with its text selected.
+        x.f->comboVEL1->setEditText(QStringLiteral("12"));
+        x.f->comboVEL1->setFocus();
+        x.f->comboVEL1->lineEdit()->selectAll();
+        QTest::keyClicks(x.f->comboVEL1, QStringLiteral("3"));
+        QCOMPARE(x.f->comboVEL1->currentText(), QStringLiteral("12"));
+    }
+
+    void enterChain_data()
+    {
+        QTest::addColumn<bool>("showParameters");
+        QTest::addColumn<bool>("homing");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::newRow("VEL1 to its ACC spinner") << false << false << "comboVEL1" << "UpDown1";
+        QTest::newRow("pausing 1 to VEL2") << false << false << "txtPosi1Timer" << "comboVEL2";
+        QTest::newRow("pausing 2 to position 1") << false << false << "txtPosi2Timer" << "txtPosi1";
+        QTest::newRow("position 2, option off") << false << false << "txtPosi2" << "comboVEL1";
+        QTest::newRow("position 2, option on") << true << false << "txtPosi2" << "txtLowKaijoCnt";
+        QTest::newRow("tip timer, homing off") << true << false << "txtHensu1" << "comboVEL1";
+        QTest::newRow("tip timer, homing on") << true << true << "txtHensu1" << "txtHomeSokudo";
+        QTest::newRow("home offset to VEL1") << true << true << "txtOffsetPosi" << "comboVEL1";
+    }
+
+    void enterChain()
+    {
+        QFETCH(bool, showParameters);
+        QFETCH(bool, homing);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        Fixture x;
+        if (showParameters)
+            x.showParameters(homing);
+        auto *source = x.window->findChild<QWidget *>(from);
+        source->setFocus();
+        QApplication::processEvents();
+        QTest::keyClick(source, Qt::Key_Return);
+        QApplication::processEvents();
+        QCOMPARE(QApplication::focusWidget()->objectName(), to);
+        QCOMPARE(x.prompts.beeps, 0);
+    }
+
+    void enterToAFieldThatCannotTakeTheFocusStays()
+    {
+        Fixture x;
+        x.f->comboVEL2->setEnabled(false);
+        x.f->txtPosi1Timer->setFocus();
+        QTest::keyClick(x.f->txtPosi1Timer, Qt::Key_Return);
+        QCOMPARE(QApplication::focusWidget(), x.f->txtPosi1Timer);
+    }
+
+    void spinnersStayWithinOneToNineAndMarkTheData()
+    {
+        Fixture x;
+        x.f->lblPosi1Acc->setText(QStringLiteral("8"));
+        DataChanged = false;
+        x.f->UpDown1->stepUp();
+        QCOMPARE(x.f->lblPosi1Acc->text(), QStringLiteral("9"));
+        QVERIFY(DataChanged);
+        x.f->UpDown1->stepUp();
+        QCOMPARE(x.f->lblPosi1Acc->text(), QStringLiteral("9"));
+        x.f->lblPosi2Gensoku->setText(QStringLiteral("1"));
+        x.f->UpDownP2Gen->stepDown();
+        QCOMPARE(x.f->lblPosi2Gensoku->text(), QStringLiteral("1"));
+        x.f->lblPosi2Gensoku->setText(QStringLiteral("0"));  // e.g. a fresh window
+        x.f->UpDownP2Gen->stepUp();
+        QCOMPARE(x.f->lblPosi2Gensoku->text(), QStringLiteral("1"));
+    }
+
+    // Every way of editing a field marks the data, including the two the change events miss.
+    void editsMarkTheData()
+    {
+        Fixture x;
+        x.showParameters(true);
+        const std::function<void()> edits[] = {
+            [&] { x.type(x.f->txtHomePosi, QStringLiteral("5")); },
+            [&] { x.f->txtHensu2->setText(QStringLiteral("3")); },
+            [&] { x.f->comboVEL2->setCurrentIndex(4); },  // chosen from the list
+            [&] { x.f->chkRevDir->setChecked(!x.f->chkRevDir->isChecked()); },
+        };
+        for (const auto &edit : edits) {
+            DataChanged = false;
+            edit();
+            QVERIFY(DataChanged);
+        }
+    }
+
+    void rotationDirectionUnlock()
+    {
+        Fixture x;
+        x.showParameters(false);
+        x.prompts.answers.enqueue(MsgAnswer::No);
+        x.f->chkChangeDirect->setChecked(true);
+        QCOMPARE(x.prompts.shown.size(), 1);
+        QCOMPARE(x.prompts.shown[0].text,
+                 QStringLiteral("When the rotation direction is changed oposite in normal operation,the feeder may be "
+                                "broken down.\r\nDon't change the rotation direction in normal operation.\r\n"
+                                "Do you want to change the rotation direction?"));
+        QCOMPARE(x.prompts.shown[0].buttons, MsgButtons::YesNo);
+        QCOMPARE(x.prompts.shown[0].icon, MsgIcon::Stop);
+        QVERIFY(!x.f->chkChangeDirect->isChecked());
+        QVERIFY(!x.f->chkRevDir->isEnabled());
+
+        x.prompts.answers.enqueue(MsgAnswer::Yes);
+        x.f->chkChangeDirect->setChecked(true);
+        QVERIFY(x.f->chkRevDir->isEnabled());
+        QVERIFY(x.f->framChangeDirect->isEnabled());
+
+        x.f->chkChangeDirect->setChecked(false);
+        QVERIFY(!x.f->chkRevDir->isEnabled());
+        QCOMPARE(x.prompts.shown.size(), 2);  // unticking asks nothing
+    }
+
+    void screenFill()
+    {
+        Fixture x;
+        x.f->txtSentanCount->setText(QStringLiteral("kept"));
+        Hensu.Vel1 = 12;
+        Hensu.Acc1 = 3;
+        Hensu.Dec2 = 7;
+        Hensu.Position1 = 1234;  // beyond what typing allows; shown as is
+        Hensu.PauseTime2 = -5;
+        Hensu.SupplyCounter = 8;
+        Hensu.RevDir = 1;
+        x.window->ScreenFill();  // groups inactive: sensor and homing fields keep their text
+        QCOMPARE(x.f->comboVEL1->currentText(), QStringLiteral("12"));
+        QCOMPARE(x.f->lblPosi1Acc->text(), QStringLiteral("3"));
+        QCOMPARE(x.f->lblPosi2Gensoku->text(), QStringLiteral("7"));
+        QCOMPARE(x.f->txtPosi1->text(), QStringLiteral("1234"));
+        QCOMPARE(x.f->txtPosi2Timer->text(), QStringLiteral("-5"));
+        QCOMPARE(x.f->txtSentanCount->text(), QStringLiteral("kept"));
+        QVERIFY(!x.f->chkRevDir->isChecked());
+        QVERIFY(!DataChanged);
+
+        x.showParameters(true);
+        x.window->ScreenFill();
+        QCOMPARE(x.f->txtSentanCount->text(), QStringLiteral("8"));
+        QVERIFY(x.f->chkRevDir->isChecked());
+        QVERIFY(!DataChanged);
+        Hensu.RevDir = 0;
+        x.window->ScreenFill();
+        QVERIFY(!x.f->chkRevDir->isChecked());
+
+        // What the screen shows is what the check chain takes back.
+        const ScreenTexts screen = x.window->screenTexts();
+        QCOMPARE(screen.text(QStringLiteral("comboVEL1")), QStringLiteral("12"));
+        QCOMPARE(screen.text(QStringLiteral("lblPosi1Acc")), QStringLiteral("3"));
+        QCOMPARE(screen.text(QStringLiteral("txtSentanCount")), QStringLiteral("8"));
+        QVERIFY(!screen.revDirChecked);
+    }
+};
+
+QTEST_MAIN(TestFieldRules)
+#include "test_field_rules.moc"
