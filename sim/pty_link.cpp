@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -70,6 +72,13 @@ bool PtyLink::open(std::string& error)
         return false;
     }
 
+    watch_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (watch_ < 0 || ::inotify_add_watch(watch_, device_.c_str(), IN_OPEN | IN_CLOSE) < 0) {
+        error = lastError("inotify");
+        close();
+        return false;
+    }
+
     const std::string temp = linkPath_ + ".tmp." + std::to_string(::getpid());
     ::unlink(temp.c_str());
     if (::symlink(device_.c_str(), temp.c_str()) != 0) {
@@ -88,11 +97,39 @@ bool PtyLink::open(std::string& error)
 
 void PtyLink::close()
 {
+    if (watch_ >= 0)
+        ::close(watch_);
     if (slave_ >= 0)
         ::close(slave_);
     if (master_ >= 0)
         ::close(master_);
-    slave_ = master_ = -1;
+    watch_ = slave_ = master_ = -1;
+    toolHasPort_ = false;
+}
+
+void PtyLink::takeToolEvents()
+{
+    alignas(inotify_event) char events[4096];
+    ssize_t n;
+    while ((n = ::read(watch_, events, sizeof events)) > 0) {
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(events + at);
+            if (event->mask & IN_OPEN)
+                toolHasPort_ = true;
+            if (event->mask & IN_CLOSE)
+                toolHasPort_ = false;
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+        ::tcflush(slave_, TCIFLUSH);
+    }
+}
+
+int PtyLink::unreadByTool() const
+{
+    int n = 0;
+    if (slave_ < 0 || ::ioctl(slave_, FIONREAD, &n) != 0)
+        return 0;
+    return n;
 }
 
 void PtyLink::removeLink()

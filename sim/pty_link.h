@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 namespace kzsim {
 
@@ -19,6 +20,18 @@ public:
     // Closes the pair: the tool's open port sees a hang-up.
     void close();
     void removeLink();
+    // Bytes written to the tool that it has not read yet (as far as the terminal knows).
+    int unreadByTool() const;
+
+    // Readable when the tool has opened or closed the device; then call takeToolEvents().
+    int watchFd() const { return watch_; }
+    // Follows the tool's opening and closing of its port. A closed port hears nothing: what the
+    // tool left unread when it closed is dropped, as a real port would never have kept it.
+    void takeToolEvents();
+    // Whether the tool has the port open; while it has not, replies are lost on the line.
+    bool toolHasPort() const { return toolHasPort_; }
+    // A frame came in, so the tool has the port open whatever the events said.
+    void noteToolSpoke() { toolHasPort_ = true; }
 
     int master() const { return master_; }
     const std::string& device() const { return device_; }
@@ -31,6 +44,8 @@ private:
     // Held open so that the controller's side never sees the line go dead while the tool
     // closes and reopens its port.
     int slave_ = -1;
+    int watch_ = -1;  // inotify on the device, for the tool's open and close
+    bool toolHasPort_ = false;
 };
 
 }  // namespace kzsim

@@ -86,9 +86,11 @@ void QtCommPort::onError(QSerialPort::SerialPortError error)
     if (error == QSerialPort::NoError)
         return;
     lastError_ = port_.errorString();
-    // A vanished device leaves QSerialPort "open" with writes that seem to succeed; close it so the
-    // lamp shows the truth and the next operation opens it afresh.
-    if (error == QSerialPort::ResourceError && port_.isOpen()) {
+    // A vanished device (unplugged adapter: a resource error; a hung-up line: a read error that
+    // repeats on every wake-up) leaves QSerialPort "open" with writes that seem to succeed. Close
+    // it so the lamp shows the truth and the next operation opens it afresh.
+    const bool lineGone = error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
+    if (lineGone && port_.isOpen()) {
         port_.close();
         emit lineLost();
     }
