@@ -56,6 +56,8 @@ QTimer &timerTimeout()
 {
     static QTimer timer;
     timer.setSingleShot(true);
+    // A coarse timer may fire 5 % early; a controller gets its full time.
+    timer.setTimerType(Qt::PreciseTimer);
     return timer;
 }
 
