@@ -9,6 +9,7 @@
 #include "link/alarm.h"
 #include "link/exchange.h"
 #include "link/port.h"
+#include "link/frmTrance.h"
 #include "main_window/frmMain.h"
 #include "params/parameter_set.h"
 #include "support/fake_port.h"
@@ -375,6 +376,24 @@ private slots:
         } else {
             QVERIFY(x.port.isOpen());
         }
+    }
+
+    void transferWindow()
+    {
+        Fixture x("1");
+        x.window->move(100, 80);
+        frmTrance trance(x.window.get());
+        trance.show();
+        QCOMPARE(trance.windowTitle(), QStringLiteral("KZ PC-Software ただいま通信中・・・"));
+        QCOMPARE(trance.lblSetumei()->text(), QStringLiteral("データをコントローラへ転送しています"));
+        QCOMPARE(trance.pos(), x.window->frameGeometry().topLeft()
+                                   + QPoint(TwipsToPixelsX(500, x.window.get()), TwipsToPixelsY(500, x.window.get())));
+        trance.close();  // the user's close is refused
+        QVERIFY(trance.isVisible());
+        QTest::keyClick(&trance, Qt::Key_Escape);
+        QVERIFY(trance.isVisible());
+        trance.unload();
+        QVERIFY(!trance.isVisible());
     }
 
     void closeDuringAWaitIsHeldUntilTheOperationEnds()
