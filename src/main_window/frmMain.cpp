@@ -1,6 +1,8 @@
 #include "main_window/frmMain.h"
 
 #include "app/captions.h"
+#include "app/frmAbout.h"
+#include "app/help.h"
 #include "app/prompts.h"
 #include "app/settings.h"
 #include "app/strings.h"
@@ -79,6 +81,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     rules_ = std::make_unique<FieldRules>(this);
     connectMenus();
     applyIcons();
+    saveData = [this] { return cmdSaveFile_Click(); };
     Form_Load();
     SetLinkView(this);
     SetPromptParent(this);
@@ -130,7 +133,7 @@ void frmMain::Form_Load()
     DataName = Str(15);
     ShowDataName();
     DataChanged = false;
-    setWindowTitle(QStringLiteral("KZ PC-Software Ver%1").arg(QLatin1String(kVersion)));
+    setWindowTitle(QLatin1String(kProductTitle) + QLatin1String(" Ver") + VersionNumberText());
 }
 
 void frmMain::connectMenus()
@@ -138,6 +141,30 @@ void frmMain::connectMenus()
     connect(ui->cmdModeChange, &QPushButton::clicked, this, &frmMain::cmdModeChange_Click);
     connect(ui->mnuViewOption, &QAction::triggered, this, &frmMain::mnuViewOption_Click);
     connect(ui->mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
+    // Help: the contents item stays hidden (there is no help file); About shows the About box.
+    ui->mnuHelpContents->setVisible(false);
+    ui->mnuHelpContents->setEnabled(false);
+    connect(ui->mnuHelpContents, &QAction::triggered, this, [this] { ShowHelp(this, Str(463)); });
+    connect(ui->mnuHelpAbout, &QAction::triggered, this, [this] {
+        frmAbout about(this);
+        about.exec();
+    });
+    // Data files.
+    connect(ui->cmdFileOpen, &QPushButton::clicked, this, &frmMain::cmdFileOpen_Click);
+    connect(ui->mnuFileOpen, &QAction::triggered, this, &frmMain::cmdFileOpen_Click);
+    connect(ui->cmdSaveFile, &QPushButton::clicked, this, &frmMain::cmdSaveFile_Click);
+    connect(ui->mnuFileSave, &QAction::triggered, this, &frmMain::cmdSaveFile_Click);
+    connect(ui->mnuFileSaveAs, &QAction::triggered, this, &frmMain::mnuFileSaveAs_Click);
+    connect(ui->mnuFileNew, &QAction::triggered, this, &frmMain::mnuFileNew_Click);
+    // Controller transfers and verification.
+    connect(ui->cmdGetfromCt, &QPushButton::clicked, this, &frmMain::cmdGetfromCt_Click);
+    connect(ui->mnuFileGetfromCt, &QAction::triggered, this, &frmMain::cmdGetfromCt_Click);
+    connect(ui->cmdLoadtoCt, &QPushButton::clicked, this, &frmMain::cmdLoadtoCt_Click);
+    connect(ui->mnuFileLoadtoCt, &QAction::triggered, this, &frmMain::cmdLoadtoCt_Click);
+    connect(ui->cmdShogoCt, &QPushButton::clicked, this, &frmMain::cmdShogoCt_Click);
+    connect(ui->mnuCtShogo, &QAction::triggered, this, &frmMain::cmdShogoCt_Click);
+    connect(ui->cmdShogoFile, &QPushButton::clicked, this, &frmMain::cmdShogoFile_Click);
+    connect(ui->mnuShogoFile, &QAction::triggered, this, &frmMain::mnuShogoFile_Click);
 }
 
 void frmMain::applyIcons()

@@ -6,6 +6,7 @@
 //   field_rules.cpp     what the parameter fields accept, the Enter chain, the screen fill
 //   (operation files)   read, write, files, verification, move, mode and version
 
+#include "app/prompts.h"
 #include "link/link_view.h"
 #include "params/check_chain.h"
 
@@ -73,6 +74,36 @@ public:
     // Set by the file operations; the exit question uses it.
     std::function<int()> saveData;
 
+    // Data files (file_ops.cpp).
+    void cmdFileOpen_Click();
+    int cmdSaveFile_Click();          // 0: saved
+    int mnuFileSaveAs_Click();        // 0: saved
+    void mnuFileNew_Click();
+    // Writes Hensu to target (a bare name resolves against the working folder); sets the data name
+    // and clears the data-changed flag. 0 written, 1 not; shows no message.
+    int SaveFileAs(const QString &target);
+    // The folder of the last file chosen in a file dialog; bare names of Save resolve against it.
+    QString workingFolder() const { return workingFolder_; }
+    // The data name of a file: its name without folder and without its last four characters.
+    static QString DataNameOf(const QString &fileName);
+
+    // Controller read and write (ct_ops.cpp).
+    void cmdGetfromCt_Click();
+    void OnlineDataRead();
+    int ReadCtBlocks();
+    void cmdLoadtoCt_Click();
+    int WriteCtBlocks();
+
+    // Verification (verify_ops.cpp).
+    void cmdShogoCt_Click();
+    void cmdShogoFile_Click();
+    void mnuShogoFile_Click();
+    void PosiDataCtShogo();
+    void PosiDataFileShogo();
+
+    // The check chain over the screen: blank check, take-in, range check. 0 when all pass.
+    int TakeScreen();
+
     // The sensor and homing groups take part: show-parameters option on and framParameta enabled.
     bool ParameterGroupsActive() const;
     // What the parameter controls hold, for the check chain.
@@ -125,6 +156,12 @@ private:
     bool Form_QueryUnload();
     void Form_Unload();
 
+    // The shared file dialog: each use sets only what it names, the rest stays from the last use.
+    FileDialogResult showFileDialog(bool save);
+    void readAndShow(bool ask);
+
+    FileDialogRequest CommonDialog1;
+    QString workingFolder_;
     std::unique_ptr<Ui::frmMain> ui;
     std::unique_ptr<FieldRules> rules_;
     QTimer Timer1;

@@ -1,0 +1,46 @@
+#include "app/startup.h"
+
+#include "app/frmSelection.h"
+#include "app/frmSplash.h"
+#include "app/help.h"
+#include "app/language.h"
+#include "app/settings.h"
+#include "app/strings.h"
+#include "link/port.h"
+#include "main_window/frmMain.h"
+
+#include <QEventLoop>
+
+namespace kz {
+
+std::unique_ptr<frmMain> Main(int splashMs)
+{
+    BaudIndex = 0;
+    InitHelpPath();
+    LoadLanguage();
+    InstallQtTranslator();
+
+    {
+        // The splash stays up for its time while window events run; the wait sleeps in the event
+        // loop until the splash's timer ends it.
+        frmSplash splash;
+        splash.show();
+        splash.repaint();
+        QEventLoop wait;
+        QObject::connect(&splash.timerSplash, &QTimer::timeout, &wait, &QEventLoop::quit);
+        splash.timerSplash.setInterval(splashMs);
+        splash.timerSplash.start();
+        wait.exec();
+    }
+
+    LoadPortNo();
+    LoadPortOccupy();
+    auto window = std::make_unique<frmMain>();
+    window->show();
+    const int answer = AskSelection(Str(150), Str(151), Str(152), Str(153), 1, window.get());
+    if (answer == 0)
+        window->OnlineDataRead();
+    return window;
+}
+
+}  // namespace kz

@@ -1,0 +1,167 @@
+// The main window's transfers with the controller: read the parameter set, write it back.
+
+#include "app/prompts.h"
+#include "app/strings.h"
+#include "files/data_state.h"
+#include "link/exchange.h"
+#include "link/frmTrance.h"
+#include "link/port.h"
+#include "main_window/bracket.h"
+#include "main_window/frmMain.h"
+#include "params/data_image.h"
+#include "params/parameter_set.h"
+
+#include <QLabel>
+#include <QProgressBar>
+
+namespace kz {
+
+namespace {
+
+// The transfer window for the length of one transfer; unloaded on every path.
+class TransferWindow {
+public:
+    explicit TransferWindow(QWidget *owner) : window_(new frmTrance(owner))
+    {
+        window_->setAttribute(Qt::WA_DeleteOnClose);
+        window_->show();
+    }
+    ~TransferWindow() { window_->unload(); }
+    TransferWindow(const TransferWindow &) = delete;
+    TransferWindow &operator=(const TransferWindow &) = delete;
+    frmTrance *operator->() const { return window_; }
+
+private:
+    frmTrance *window_;
+};
+
+constexpr const char *kReadBlocks[] = {"02", "04", "05", "00", "01"};
+
+}  // namespace
+
+void frmMain::cmdGetfromCt_Click()
+{
+    readAndShow(true);
+}
+
+void frmMain::OnlineDataRead()
+{
+    readAndShow(false);
+}
+
+void frmMain::readAndShow(bool ask)
+{
+    Bracket bracket(this);
+    if (ask) {
+        if (DataChanged) {
+            switch (prompts().message(Str(210), MsgButtons::YesNoCancel, MsgIcon::Question)) {
+            case MsgAnswer::Yes:
+                // The edits exist nowhere else: without a saved copy the read does not replace them.
+                if (mnuFileSaveAs_Click() != 0)
+                    return;
+                break;
+            case MsgAnswer::No:
+                break;
+            default:
+                return;
+            }
+        } else if (prompts().message(Str(211), MsgButtons::YesNo, MsgIcon::Question) != MsgAnswer::Yes) {
+            return;
+        }
+    }
+    if (ReadCtBlocks() == 1) {
+        MsgOk(Str(212));
+        CommErrFlag = false;
+        return;
+    }
+    CopyTemp2Hensu();
+    ScreenFill();
+    DataName = Str(213);
+    ShowDataName();
+    DataChanged = false;
+}
+
+int frmMain::ReadCtBlocks()
+{
+    Busy busy(this);
+    TransferWindow trance(this);
+    trance->lblSetumei()->setText(Str(201));
+    auto fail = [] {
+        CloseCommPort();
+        return 1;
+    };
+    if (OpenCommPort() == 1 || SetCommMode() == 1)
+        return fail();
+    trance->lblSetumei()->setText(Str(202));
+    trance->prgBar1()->setMaximum(6);
+    for (int i = 1; i <= 5; ++i) {
+        TimeoutMs = 5000;
+        if (SendRecvCt(QStringLiteral("0RD"), 23, QLatin1String(kReadBlocks[i - 1])) == 1)
+            return fail();
+        PSDA[i] = RecvData;
+        trance->prgBar1()->setValue(i);
+    }
+    // Replies that passed the link's checks but carry no hexadecimal data are not staged.
+    if (!Extract2temp())
+        return fail();
+    CommErrFlag = false;
+    CloseCommPort();
+    return 0;
+}
+
+void frmMain::cmdLoadtoCt_Click()
+{
+    Bracket bracket(this);
+    if (TakeScreen() == 1)
+        return;
+    if (prompts().message(Str(216), MsgButtons::OkCancel, MsgIcon::Question) != MsgAnswer::Ok)
+        return;
+    if (OpenCommPort() == 1) {
+        MsgOk(Str(215));  // tell the user, as a read does, rather than ending silently
+        return;
+    }
+    if (SetCommMode() == 1) {
+        CommErrFlag = false;
+        return;
+    }
+    if (SetData2PSDA(ParameterGroupsActive()) == 1)
+        return;
+    if (WriteCtBlocks() == 1) {
+        MsgOk(Str(217));
+        return;
+    }
+    if (prompts().message(StrLines({218, 219}), MsgButtons::OkCancel, MsgIcon::Question) == MsgAnswer::Ok) {
+        if (ResetCt() == 1)
+            return;
+        MsgOk(Str(220));
+    }
+    DataChanged = false;
+    CloseCommPort();
+}
+
+int frmMain::WriteCtBlocks()
+{
+    Busy busy(this);
+    TransferWindow trance(this);
+    trance->prgBar1()->setMaximum(7);
+    trance->lblSetumei()->setText(Str(214));
+    auto fail = [] {
+        CloseCommPort();
+        return 1;
+    };
+    if (OpenCommPort() == 1 || SetCommMode() == 1)
+        return fail();
+    const bool groups = ParameterGroupsActive();
+    for (int i = 1; i <= BlockTable::kSlots; ++i) {
+        if ((i == 4 || i == 5) && !groups)
+            continue;
+        TimeoutMs = 5000;
+        if (SendRecvCt(QStringLiteral("0WD"), 23, PSDA[i]) == 1)
+            return fail();
+        trance->prgBar1()->setValue(i);
+    }
+    CloseCommPort();
+    return 0;
+}
+
+}  // namespace kz

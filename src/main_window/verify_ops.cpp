@@ -1,0 +1,59 @@
+// The main window's verification: the screen against the controller or a data file.
+
+#include "app/prompts.h"
+#include "app/strings.h"
+#include "files/data_file.h"
+#include "files/data_state.h"
+#include "files/verify.h"
+#include "link/port.h"
+#include "main_window/bracket.h"
+#include "main_window/frmMain.h"
+
+namespace kz {
+
+void frmMain::cmdShogoCt_Click()
+{
+    Bracket bracket(this);
+    PosiDataCtShogo();
+}
+
+void frmMain::cmdShogoFile_Click()
+{
+    Bracket bracket(this);
+    PosiDataFileShogo();
+}
+
+void frmMain::mnuShogoFile_Click()
+{
+    PosiDataFileShogo();
+}
+
+void frmMain::PosiDataCtShogo()
+{
+    if (TakeScreen() == 0 && ReadCtBlocks() == 0)
+        VerifyReport(ParameterGroupsActive());
+    CloseCommPort();
+}
+
+void frmMain::PosiDataFileShogo()
+{
+    if (TakeScreen() == 1)
+        return;
+    CommonDialog1.title = Str(203);
+    CommonDialog1.defaultExt = Str(204);
+    CommonDialog1.initialDir.clear();
+    CommonDialog1.mustExist = true;
+    CommonDialog1.fileName.clear();
+    CommonDialog1.filter = Str(205);
+    const FileDialogResult chosen = showFileDialog(false);
+    if (!chosen.accepted || chosen.fullPath.isEmpty())
+        return;
+    // The screen still holds what it held: reading the other side must not mark it as saved.
+    const bool changed = DataChanged;
+    const int read = ReadDataFile(chosen.fullPath);
+    DataChanged = changed;
+    if (read == 0)
+        VerifyReport(ParameterGroupsActive());
+}
+
+}  // namespace kz

@@ -1,0 +1,249 @@
+// Open, Save, Save As and New data on the main window, with scripted file dialogs.
+
+#include "app/settings.h"
+#include "files/data_file.h"
+#include "files/data_state.h"
+#include "main_window/frmMain.h"
+#include "params/parameter_set.h"
+#include "support/fake_port.h"
+#include "support/scripted_prompts.h"
+#include "support/test_env.h"
+#include "ui_frmMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace kz;
+using test::Cancelled;
+using test::Chosen;
+
+namespace {
+
+ParameterSet Sample()
+{
+    ParameterSet p;
+    p.Vel1 = 10; p.Acc1 = 5; p.Dec1 = 5; p.Position1 = 200; p.PauseTime1 = 30;
+    p.Vel2 = 20; p.Acc2 = 3; p.Dec2 = 4; p.Position2 = 350; p.PauseTime2 = 0;
+    p.HomingVel = 8; p.HomingPulse = 300; p.OffsetVel = 6; p.HomeOffset = 2;
+    p.SupplyCounter = 8; p.NoWorkCounter = 200; p.RestartDelay = 100; p.RevDir = 0;
+    p.SeparateTimer = 100; p.MidDetectCounter = 15; p.TipWorkOffTimer = 20; p.Sp1 = 0;
+    return p;
+}
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+struct Fixture {
+    Fixture()
+    {
+        LoadLanguage();
+        window = std::make_unique<frmMain>();
+        window->show();
+        f = window->form();
+        Hensu = Sample();
+        window->ScreenFill();
+    }
+    QString path(const QString &name) const { return QDir(files.path()).filePath(name); }
+
+    test::TestEnv env;
+    test::ScriptedPrompts prompts;
+    test::FakePort port;
+    QTemporaryDir files;
+    std::unique_ptr<frmMain> window;
+    Ui::frmMain *f = nullptr;
+};
+
+}  // namespace
+
+class TestFileOps : public QObject {
+    Q_OBJECT
+
+private slots:
+    void saveAsksForANameOnceThenReplacesWithoutAsking()
+    {
+        Fixture x;
+        x.prompts.fileResults.enqueue(Chosen(x.path("x.kzd")));
+        QCOMPARE(x.window->cmdSaveFile_Click(), 0);
+        QCOMPARE(x.prompts.fileRequests.size(), 1);
+        const FileDialogRequest &asked = x.prompts.fileRequests.first();
+        QCOMPARE(asked.filter, QStringLiteral("KZ dataKZ data file(*.kzd)|*.kzd|All files(*.*)|*.*"));
+        QVERIFY(asked.confirmOverwrite);
+        QCOMPARE(ReadAll(x.path("x.kzd")), DataFileBytes(Sample()));
+        QCOMPARE(x.f->lblShowName->text(), QStringLiteral("x"));
+        QVERIFY(!DataChanged);
+
+        x.f->txtPosi1->setText(QStringLiteral("123"));
+        QVERIFY(DataChanged);
+        QCOMPARE(x.window->cmdSaveFile_Click(), 0);
+        QCOMPARE(x.prompts.fileRequests.size(), 1);  // no dialog the second time
+        QVERIFY(ReadAll(x.path("x.kzd")).contains("10,5,5,123,30\r\n"));
+        QVERIFY(!DataChanged);
+        QVERIFY(x.prompts.shown.isEmpty());
+        QVERIFY(x.f->cmdSaveFile->isEnabled());
+    }
+
+    void openTakesTheFileAndItsName()
+    {
+        Fixture x;
+        ParameterSet other = Sample();
+        other.Position1 = 500;  // beyond what typing allows: read and shown all the same
+        QVERIFY(WriteDataFile(x.path("abc.txt"), other));
+        x.f->txtPosi2->setText(QStringLiteral("9"));
+        x.prompts.fileResults.enqueue(Chosen(x.path("abc.txt")));
+        x.window->cmdFileOpen_Click();
+        const FileDialogRequest &asked = x.prompts.fileRequests.first();
+        QCOMPARE(asked.title, QStringLiteral("Open KZ data file"));
+        QCOMPARE(asked.filter, QStringLiteral("KZ data file(*.kzd)|*.kzd|All files(*.*)|*.*"));
+        QCOMPARE(asked.defaultExt, QStringLiteral("kzd"));
+        QVERIFY(asked.mustExist);
+        QCOMPARE(x.f->lblShowName->text(), QStringLiteral("abc"));
+        QCOMPARE(x.f->txtPosi1->text(), QStringLiteral("500"));
+        QCOMPARE(x.f->txtPosi2->text(), QStringLiteral("350"));
+        QCOMPARE(Hensu, other);
+        QVERIFY(!DataChanged);
+        // The next Save writes abc.kzd beside it, not abc.txt.
+        QCOMPARE(x.window->cmdSaveFile_Click(), 0);
+        QVERIFY(QFile::exists(x.path("abc.kzd")));
+        QCOMPARE(ReadAll(x.path("abc.txt")), DataFileBytes(other));
+    }
+
+    void failedOpenChangesNothing()
+    {
+        Fixture x;
+        QFile bad(x.path("bad.kzd"));
+        QVERIFY(bad.open(QIODevice::WriteOnly));
+        bad.write("kz-c1\r\n1,2,3\r\n");
+        bad.close();
+        DataChanged = true;
+        x.prompts.fileResults.enqueue(Chosen(x.path("bad.kzd")));
+        x.window->cmdFileOpen_Click();
+        QCOMPARE(x.prompts.texts(), QStringList{QStringLiteral("This is not KZ data file.\r\nOpening data file is stopped.")});
+        QCOMPARE(x.f->lblShowName->text(), QStringLiteral("New data"));
+        QCOMPARE(Hensu, Sample());
+        QVERIFY(DataChanged);
+        // A cancelled dialog: nothing at all.
+        x.prompts.fileResults.enqueue(Cancelled());
+        x.window->cmdFileOpen_Click();
+        QCOMPARE(x.prompts.shown.size(), 1);
+        QVERIFY(x.f->cmdFileOpen->isEnabled());
+    }
+
+    void saveCancelledOrFailedSaysSavingWasStopped()
+    {
+        Fixture x;
+        DataChanged = true;
+        x.prompts.fileResults.enqueue(Cancelled());
+        QCOMPARE(x.window->cmdSaveFile_Click(), 1);
+        QCOMPARE(x.prompts.texts(), QStringList{QStringLiteral("Saving was stopped")});
+        QVERIFY(DataChanged);
+        // A name whose folder has gone: the write fails, the name stays.
+        x.prompts.fileResults.enqueue(Chosen(x.path("gone/y.kzd")));
+        QCOMPARE(x.window->cmdSaveFile_Click(), 1);
+        QCOMPARE(x.prompts.shown.size(), 2);
+        QCOMPARE(x.f->lblShowName->text(), QStringLiteral("New data"));
+        QVERIFY(DataChanged);
+        // A file called just ".kzd" would leave the data nameless: refused.
+        x.prompts.fileResults.enqueue(Chosen(x.path(".kzd")));
+        QCOMPARE(x.window->cmdSaveFile_Click(), 1);
+        QVERIFY(!QFile::exists(x.path(".kzd")));
+    }
+
+    void blankFieldStopsSaveBeforeAnyDialog()
+    {
+        Fixture x;
+        x.f->txtPosi1Timer->clear();
+        QCOMPARE(x.window->cmdSaveFile_Click(), 1);
+        QCOMPARE(x.prompts.texts(), QStringList{QStringLiteral("There are some blank fields.\r\nEnter all fields and try it again.")});
+        QVERIFY(x.prompts.fileRequests.isEmpty());
+    }
+
+    void saveAsProposesItsNameAndSaysNothingOnFailure()
+    {
+        Fixture x;
+        x.prompts.fileResults.enqueue(Cancelled());
+        QCOMPARE(x.window->mnuFileSaveAs_Click(), 1);
+        const FileDialogRequest &asked = x.prompts.fileRequests.first();
+        QCOMPARE(asked.title, QStringLiteral("Save to file As ..."));
+        QCOMPARE(asked.fileName, QStringLiteral("kzdata1.kzd"));
+        QCOMPARE(asked.filter, QStringLiteral("ＫＺ data file(*.kzd)|*.kzd|"));
+        QCOMPARE(asked.defaultExt, QStringLiteral("kzd"));
+        QVERIFY(x.prompts.shown.isEmpty());
+        x.prompts.fileResults.enqueue(Chosen(x.path("kzdata1.kzd")));
+        QCOMPARE(x.window->mnuFileSaveAs_Click(), 0);
+        QCOMPARE(x.f->lblShowName->text(), QStringLiteral("kzdata1"));
+    }
+
+    void newData_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("saveSucceeds");
+        QTest::addColumn<bool>("cleared");
+        QTest::newRow("Cancel") << int(MsgAnswer::Cancel) << false << false;
+        QTest::newRow("No") << int(MsgAnswer::No) << false << true;
+        QTest::newRow("Yes, saved") << int(MsgAnswer::Yes) << true << true;
+        QTest::newRow("Yes, save cancelled") << int(MsgAnswer::Yes) << false << false;
+    }
+
+    void newData()
+    {
+        QFETCH(int, answer);
+        QFETCH(bool, saveSucceeds);
+        QFETCH(bool, cleared);
+        Fixture x;
+        x.f->txtPosi1->setText(QStringLiteral("77"));
+        x.prompts.answers.enqueue(MsgAnswer(answer));
+        x.prompts.fileResults.enqueue(saveSucceeds ? Chosen(x.path("n.kzd")) : Cancelled());
+        x.window->mnuFileNew_Click();
+        QCOMPARE(x.prompts.shown.first().text, QStringLiteral("Data have been changed.Save the data into the file?"));
+        QCOMPARE(x.f->txtPosi1->text(), cleared ? QString() : QStringLiteral("77"));
+        QCOMPARE(x.f->comboVEL1->currentText(), cleared ? QStringLiteral("1") : QStringLiteral("10"));
+        QCOMPARE(x.f->lblPosi2Acc->text(), cleared ? QStringLiteral("1") : QStringLiteral("3"));
+        QCOMPARE(DataChanged, !cleared);
+        QCOMPARE(x.f->lblShowName->text(), QStringLiteral("New data"));
+        QCOMPARE(QFile::exists(x.path("n.kzd")), saveSucceeds);
+        // New data leaves Hensu alone; only a save takes the screen into it.
+        QCOMPARE(Hensu.Position1, answer == int(MsgAnswer::Yes) ? 77 : 200);
+        QVERIFY(x.f->cmdFileOpen->isEnabled());
+        QVERIFY(x.f->mnuFileNew->isEnabled());
+    }
+
+    void newDataLeavesInactiveGroupsAlone()
+    {
+        Fixture x;
+        x.f->txtSentanCount->setText(QStringLiteral("42"));
+        DataChanged = false;
+        x.window->mnuFileNew_Click();
+        QVERIFY(x.prompts.shown.isEmpty());
+        QCOMPARE(x.f->txtSentanCount->text(), QStringLiteral("42"));
+        QCOMPARE(x.f->txtPosi2->text(), QString());
+    }
+
+    void savedThenOpenedGivesTheSameValues()
+    {
+        Fixture x;
+        ParametaShowFlag = true;
+        x.window->ApplyShowParametersLayout();
+        x.window->EditModeLayout();
+        ParameterSet p = Sample();
+        p.RevDir = 1;
+        p.Sp1 = 7;
+        Hensu = p;
+        x.window->ScreenFill();
+        x.prompts.fileResults.enqueue(Chosen(x.path("r.kzd")));
+        QCOMPARE(x.window->cmdSaveFile_Click(), 0);
+        Hensu = ParameterSet();
+        x.prompts.fileResults.enqueue(Chosen(x.path("r.kzd")));
+        x.window->cmdFileOpen_Click();
+        QCOMPARE(Temp, p);
+        QCOMPARE(Hensu, p);
+        QVERIFY(x.f->chkRevDir->isChecked());
+    }
+};
+
+QTEST_MAIN(TestFileOps)
+#include "test_file_ops.moc"
