@@ -149,6 +149,14 @@ void frmMain::connectMenus()
         frmAbout about(this);
         about.exec();
     });
+    // Move mode, controller mode and version.
+    connect(ui->cmdSelectMove, &QPushButton::clicked, this, &frmMain::cmdSelectMove_Click);
+    connect(ui->cmdHome, &QPushButton::clicked, this, &frmMain::cmdHome_Click);
+    connect(ui->cmdStop, &QPushButton::clicked, this, &frmMain::cmdStop_Click);
+    connect(ui->cmdReset, &QPushButton::clicked, this, &frmMain::cmdReset_Click);
+    connect(ui->mnuModeGaibu, &QAction::triggered, this, &frmMain::mnuModeGaibu_Click);
+    connect(ui->mnuModeTrancefer, &QAction::triggered, this, &frmMain::mnuModeTrancefer_Click);
+    connect(ui->mnuViewCtVersion, &QAction::triggered, this, &frmMain::mnuViewCtVersion_Click);
     // Data files.
     connect(ui->cmdFileOpen, &QPushButton::clicked, this, &frmMain::cmdFileOpen_Click);
     connect(ui->mnuFileOpen, &QAction::triggered, this, &frmMain::cmdFileOpen_Click);
@@ -370,6 +378,9 @@ void frmMain::Timer1_Timer()
 
 void frmMain::mnuViewOption_Click()
 {
+    // The dialog probes the ports: never while an operation is using one.
+    if (refuseWhileBusy())
+        return;
     if (showOptionsDialog)
         showOptionsDialog();
     ApplyShowParametersLayout();
@@ -425,7 +436,9 @@ void frmMain::closeEvent(QCloseEvent *event)
     }
     if (isBusy() || ExchangeInProgress()) {
         // Never tear down under an operation that is waiting for the controller; close when it ends.
+        // A shuttle run would never end by itself: ask it to stop at its next arrival.
         closePending_ = true;
+        MoveStopRequest = true;
         event->ignore();
         emit closeDeferred();
         return;

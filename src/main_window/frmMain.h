@@ -27,6 +27,9 @@ namespace kz {
 
 class FieldRules;
 
+// Set by Stop while a move runs; a Repeat run ends at its next arrival at position 1.
+extern bool MoveStopRequest;
+
 // The show-parameters option and the homing-parameters option (Options dialog).
 extern bool ParametaShowFlag;
 extern bool HomeParaShowFlag;
@@ -100,6 +103,21 @@ public:
     void mnuShogoFile_Click();
     void PosiDataCtShogo();
     void PosiDataFileShogo();
+
+    // Move mode (move_ops.cpp).
+    void cmdSelectMove_Click();
+    void cmdHome_Click();
+    void cmdStop_Click();
+    void cmdReset_Click();
+
+    // Controller mode and version (mode_ops.cpp).
+    void mnuModeGaibu_Click();
+    void mnuModeTrancefer_Click();
+    void mnuViewCtVersion_Click();
+
+    // True (with a beep) while an operation is talking to the controller: commands that stay
+    // reachable during its waits (View, Mode, Reset) must not start a second conversation.
+    bool refuseWhileBusy();
 
     // The check chain over the screen: blank check, take-in, range check. 0 when all pass.
     int TakeScreen();
