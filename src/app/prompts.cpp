@@ -72,6 +72,7 @@ public:
     bool printDialog(QPrinter *printer) override
     {
         QPrintDialog dialog(printer, PromptParent());
+        dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
         return dialog.exec() == QDialog::Accepted;
     }
 

@@ -12,6 +12,8 @@
 #include "link/comm_port.h"
 #include "link/exchange.h"
 #include "link/port.h"
+#include "io_monitor/frmInputOutput.h"
+#include "printing/print_ops.h"
 #include "main_window/field_rules.h"
 #include "params/parameter_set.h"
 #include "ui_frmMain.h"
@@ -157,6 +159,13 @@ void frmMain::connectMenus()
     connect(ui->mnuModeGaibu, &QAction::triggered, this, &frmMain::mnuModeGaibu_Click);
     connect(ui->mnuModeTrancefer, &QAction::triggered, this, &frmMain::mnuModeTrancefer_Click);
     connect(ui->mnuViewCtVersion, &QAction::triggered, this, &frmMain::mnuViewCtVersion_Click);
+    connect(ui->mnuShowInpOutp, &QAction::triggered, this, [this] {
+        if (!refuseWhileBusy())
+            ShowInputOutput(this);
+    });
+    // Printing.
+    connect(ui->mnuFilePrint, &QAction::triggered, this, [this] { mnuFilePrint_Click(*this); });
+    connect(ui->mnuFilePageSetup, &QAction::triggered, this, [this] { mnuFilePageSetup_Click(*this); });
     // Data files.
     connect(ui->cmdFileOpen, &QPushButton::clicked, this, &frmMain::cmdFileOpen_Click);
     connect(ui->mnuFileOpen, &QAction::triggered, this, &frmMain::cmdFileOpen_Click);

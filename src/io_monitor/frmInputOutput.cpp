@@ -1,0 +1,285 @@
+#include "io_monitor/frmInputOutput.h"
+
+#include "app/captions.h"
+#include "app/strings.h"
+#include "app/twips.h"
+#include "link/exchange.h"
+#include "link/port.h"
+#include "ui_frmInputOutput.h"
+
+#include <QCloseEvent>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QTimer>
+
+namespace kz {
+
+namespace {
+
+constexpr int kPollIntervalMs = 200;
+constexpr int kReplyTimeoutMs = 5000;
+
+QPixmap Lamp(const char *name, const QSize &size)
+{
+    // Drawn at twice the size so that the lamp stays sharp on high-density screens.
+    return QIcon(QStringLiteral(":/%1").arg(QLatin1String(name))).pixmap(size * 2);
+}
+
+}  // namespace
+
+InputOutputState &IoMonitorState()
+{
+    static InputOutputState state;
+    return state;
+}
+
+void ShowInputOutput(QWidget *owner)
+{
+    frmInputOutput window(owner);
+    window.exec();
+}
+
+frmInputOutput::frmInputOutput(QWidget *owner)
+    : QDialog(owner), ui(std::make_unique<Ui::frmInputOutput>()), timerInputOutput(new QTimer(this))
+{
+    ui->setupUi(this);
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+    timerInputOutput->setObjectName(QStringLiteral("timerInputOutput"));
+    timerInputOutput->setInterval(kPollIntervalMs);
+    connect(timerInputOutput, &QTimer::timeout, this, &frmInputOutput::timerInputOutput_Timer);
+    connect(ui->cmdMonitor, &QPushButton::clicked, this, &frmInputOutput::cmdMonitor_Click);
+    connect(ui->cmdTojiru, &QPushButton::clicked, this, &frmInputOutput::cmdTojiru_Click);
+
+    for (int row = 1; row <= kIoRowCount; ++row) {
+        QLabel *red = redImage(row);
+        QLabel *white = whiteImage(row);
+        white->setPixmap(Lamp("lamp_white.svg", white->size()));
+        red->setPixmap(Lamp("lamp_red.svg", red->size()));
+        red->raise();
+        if (kIoRows[row - 1].outputValue != 0) {
+            red->installEventFilter(this);
+            white->installEventFilter(this);
+        }
+    }
+
+    // Form_Load
+    PlaceOverOwner(this, owner);
+    InputOutputState &s = IoMonitorState();
+    s.StopPending = false;
+    LoadFormCaptions(this);
+    s.MonitorStopped = true;
+    // The lamps show what was last seen: those states are also the base of the next output write,
+    // so a lamp the user double-clicks must show the state that the write will invert.
+    for (int row = 1; row <= kIoRowCount; ++row)
+        showLamp(row);
+
+    // The button keeps its width when its caption changes between start and stop.
+    const QFontMetrics fm = ui->cmdMonitor->fontMetrics();
+    const int textWidth = std::max(fm.horizontalAdvance(Str(420)), fm.horizontalAdvance(Str(422)));
+    ui->cmdMonitor->setMinimumWidth(std::max(ui->cmdMonitor->sizeHint().width(),
+                                             textWidth + fm.horizontalAdvance(QLatin1Char('M')) * 2));
+}
+
+frmInputOutput::~frmInputOutput() = default;
+
+QLabel *frmInputOutput::redImage(int row) const
+{
+    return findChild<QLabel *>(QLatin1String(kIoRows[row - 1].redImage));
+}
+
+QLabel *frmInputOutput::whiteImage(int row) const
+{
+    return findChild<QLabel *>(QLatin1String(kIoRows[row - 1].whiteImage));
+}
+
+void frmInputOutput::showLamp(int row)
+{
+    redImage(row)->setVisible(IoMonitorState().signalStates[row - 1]);
+}
+
+void frmInputOutput::setTimerEnabled(bool enabled)
+{
+    timerEnabled_ = enabled;
+    if (!enabled)
+        timerInputOutput->stop();
+    else if (!ticking_ && !timerInputOutput->isActive())
+        timerInputOutput->start();
+}
+
+void frmInputOutput::cmdMonitor_Click()
+{
+    InputOutputState &s = IoMonitorState();
+    ui->cmdMonitor->setEnabled(false);
+    if (s.MonitorStopped) {
+        s.MonitorStopped = false;
+        // A new start leaves behind the stop that an earlier failure asked for; otherwise the
+        // first tick would end polling again while the button says it runs.
+        s.StopPending = false;
+        ui->cmdMonitor->setText(Str(422));
+        setTimerEnabled(true);
+        ui->cmdTojiru->setEnabled(false);
+    } else {
+        s.MonitorStopped = true;
+        ui->cmdMonitor->setText(Str(420));
+        setTimerEnabled(false);
+        ui->cmdTojiru->setEnabled(true);
+    }
+    ui->cmdMonitor->setEnabled(true);
+}
+
+void frmInputOutput::cmdTojiru_Click()
+{
+    // A click that lands while a tick waits for its reply takes effect when the tick is done.
+    if (ticking_) {
+        unloadRequested_ = true;
+        return;
+    }
+    unload();
+}
+
+void frmInputOutput::unload()
+{
+    setTimerEnabled(false);
+    unloading_ = true;
+    accept();
+}
+
+void frmInputOutput::imgOutput_DblClick(int row)
+{
+    InputOutputState &s = IoMonitorState();
+    if (s.StopPending)
+        return;
+    s.OutputRequest[kIoRows[row - 1].requestIndex] = true;
+    s.OutputChangePending = true;
+}
+
+void frmInputOutput::timerInputOutput_Timer()
+{
+    // One exchange at a time: a tick never starts while a reply is awaited.
+    if (ticking_ || ExchangeInProgress())
+        return;
+    ticking_ = true;
+    timerInputOutput->stop();
+
+    InputOutputState &s = IoMonitorState();
+    bool ended = false;
+    if (!s.OutputChangePending) {
+        const bool read = ReadIoState();
+        if (CommErrFlag) {
+            setTimerEnabled(false);
+            StopMonitorDisplay();
+            ended = true;
+        } else if (read) {
+            IoStateHyoji();
+        }
+    }
+    if (!ended) {
+        if (s.OutputChangePending) {
+            WriteOutputChangeToCt();
+            if (ReadIoState())
+                IoStateHyoji();
+        }
+        if (s.StopPending) {
+            setTimerEnabled(false);
+            CloseCommPort();
+            s.StopPending = false;
+            // The button already reads "Start Monitor"; it must start on the next click.
+            s.MonitorStopped = true;
+        }
+    }
+
+    ticking_ = false;
+    if (unloadRequested_)
+        unload();
+    else if (timerEnabled_)
+        timerInputOutput->start();
+}
+
+bool frmInputOutput::ReadIoState()
+{
+    InputOutputState &s = IoMonitorState();
+    TimeoutMs = kReplyTimeoutMs;
+    if (SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("20")) == 0) {
+        s.bytes = ParseIoBlock(RecvData);
+        CloseCommPort();
+        return true;
+    }
+    s.MonitorStopped = true;
+    ui->cmdMonitor->setText(Str(420));
+    ui->cmdMonitor->setEnabled(true);
+    return false;
+}
+
+void frmInputOutput::IoStateHyoji()
+{
+    InputOutputState &s = IoMonitorState();
+    for (int row : kLampRefreshOrder) {
+        s.signalStates[row - 1] = RowOn(row, s.bytes);
+        showLamp(row);
+    }
+}
+
+void frmInputOutput::WriteOutputChangeToCt()
+{
+    InputOutputState &s = IoMonitorState();
+    int value = 0;
+    for (int row : kOutputWriteOrder) {
+        const IoRow &r = kIoRows[row - 1];
+        bool &state = s.signalStates[row - 1];
+        if (s.OutputRequest[r.requestIndex]) {
+            state = !state;
+            s.OutputRequest[r.requestIndex] = false;
+        }
+        if (state)
+            value += r.outputValue;
+    }
+    TimeoutMs = kReplyTimeoutMs;
+    if (SendRecvCt(QStringLiteral("0WS"), 7, OutputArgument(value)) == 0) {
+        s.OutputChangePending = false;
+        CloseCommPort();
+    } else {
+        CloseCommPort();
+        StopMonitorDisplay();
+    }
+}
+
+void frmInputOutput::StopMonitorDisplay()
+{
+    IoMonitorState().StopPending = true;
+    ui->cmdMonitor->setText(Str(420));
+    ui->cmdTojiru->setEnabled(true);
+}
+
+void frmInputOutput::closeEvent(QCloseEvent *event)
+{
+    // Form_QueryUnload: the close box and the window menu are refused; Close unloads.
+    if (unloading_)
+        QDialog::closeEvent(event);
+    else
+        event->ignore();
+}
+
+void frmInputOutput::keyPressEvent(QKeyEvent *event)
+{
+    // Escape would reject the dialog: it is a close request like the close box.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool frmInputOutput::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        for (int row = 1; row <= kIoRowCount; ++row) {
+            if (kIoRows[row - 1].outputValue != 0 && (watched == redImage(row) || watched == whiteImage(row))) {
+                imgOutput_DblClick(row);
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+}  // namespace kz

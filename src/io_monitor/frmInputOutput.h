@@ -1,0 +1,86 @@
+#pragma once
+// The I/O monitor: five inputs and four outputs of the controller as lamps, polled every 200 ms
+// while monitoring runs; a double-click on an output lamp switches that output at the next tick.
+//
+// Modal over the main window. The user's close box is refused; only Close (disabled while polling)
+// unloads it. What the monitor last saw and the output changes not yet written outlive the window.
+
+#include "io_monitor/io_block.h"
+
+#include <QDialog>
+#include <array>
+#include <memory>
+
+class QLabel;
+class QTimer;
+
+namespace Ui {
+class frmInputOutput;
+}
+
+namespace kz {
+
+// The monitor's state, kept from one opening of the window to the next.
+struct InputOutputState {
+    IoBytes bytes;                          // the last values read
+    std::array<bool, kIoRowCount> signalStates{};  // each lamp's last state (true = on), rows 1..9
+    bool MonitorStopped = true;             // polling off, cmdMonitor reads "Start Monitor"
+    bool StopPending = false;               // a failure asked for polling to stop
+    bool OutputChangePending = false;       // an output change waits for the next tick
+    // One flag per switchable output, by signal number: 1 EMPTY, 2 ESCAPE SOL., 9 OK, 14 IN-P.
+    std::array<bool, 15> OutputRequest{};
+};
+
+// The one monitor state of the program.
+InputOutputState &IoMonitorState();
+
+// Shows the I/O monitor modally over owner and returns when the user closes it.
+void ShowInputOutput(QWidget *owner);
+
+class frmInputOutput : public QDialog {
+    Q_OBJECT
+public:
+    // Loads captions, places itself 500 twips right of and below owner's top-left corner and
+    // shows the lamps as they were last seen. Monitoring is stopped.
+    explicit frmInputOutput(QWidget *owner);
+    ~frmInputOutput() override;
+
+    void cmdMonitor_Click();
+    void cmdTojiru_Click();
+    // One polling tick.
+    void timerInputOutput_Timer();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;  // Form_QueryUnload
+    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    // True when the block was read. After a failure the lamps and the states stay as they are:
+    // they are never refreshed from bytes that were not read.
+    bool ReadIoState();
+    void IoStateHyoji();
+    void WriteOutputChangeToCt();
+    void StopMonitorDisplay();
+    // A double-click on either image of an output row (1-based).
+    void imgOutput_DblClick(int row);
+
+    // Shows row's red lamp when its stored state is on.
+    void showLamp(int row);
+    void setTimerEnabled(bool enabled);
+    void unload();
+
+    QLabel *redImage(int row) const;
+    QLabel *whiteImage(int row) const;
+
+    std::unique_ptr<Ui::frmInputOutput> ui;
+    QTimer *timerInputOutput;
+    // The timer is stopped while a tick runs, so that the next tick comes 200 ms after this one
+    // ends; this says whether it runs again then.
+    bool timerEnabled_ = false;
+    bool ticking_ = false;
+    bool unloading_ = false;
+    bool unloadRequested_ = false;
+};
+
+}  // namespace kz
