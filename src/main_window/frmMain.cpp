@@ -2,6 +2,7 @@
 
 #include "app/captions.h"
 #include "app/frmAbout.h"
+#include "app/frmOptions.h"
 #include "app/help.h"
 #include "app/prompts.h"
 #include "app/settings.h"
@@ -84,6 +85,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     connectMenus();
     applyIcons();
     saveData = [this] { return cmdSaveFile_Click(); };
+    showOptionsDialog = [this] { ShowOptions(this); };
     Form_Load();
     SetLinkView(this);
     SetPromptParent(this);

@@ -1,15 +1,20 @@
 // Renders the tool's windows to PNG files in both languages, for a look at what users see.
 // Usage: kz-screens OUTDIR
 
+#include "app/frmOptions.h"
 #include "app/language.h"
 #include "app/paths.h"
+#include "app/port_probe.h"
 #include "app/settings.h"
 #include "app/strings.h"
+#include "io_monitor/frmInputOutput.h"
 #include "main_window/frmMain.h"
 #include "ui_frmMain.h"
+#include "ui_frmOptions.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -46,6 +51,55 @@ void MainWindowShots(const QString &dir, const QString &lang)
     Save(&window, dir, QStringLiteral("main-alarm-") + lang);
 }
 
+// The I/O monitor: all lamps off and stopped, then a mix of lamps on while it polls.
+void IoMonitorShots(const QString &dir, const QString &lang)
+{
+    IoMonitorState() = InputOutputState{};
+    {
+        frmInputOutput window(nullptr);
+        window.show();
+        Save(&window, dir, QStringLiteral("io-monitor-off-") + lang);
+    }
+    IoMonitorState().signalStates = {true, false, true, true, false, false, true, true, false};
+    frmInputOutput window(nullptr);
+    window.show();
+    window.cmdMonitor_Click();  // the polling look; grabbed before the first tick
+    Save(&window, dir, QStringLiteral("io-monitor-on-") + lang);
+    window.cmdMonitor_Click();
+    IoMonitorState() = InputOutputState{};
+}
+
+// The Options dialog, page by page. The probe meets no real port: every number is linked to
+// nothing, except two linked to a device this user "may not open", which brings up the note; the
+// list shows two sample entries.
+void OptionsShots(const QString &dir, const QString &lang)
+{
+    QDir().mkpath(PortLinkDir());
+    for (int n = 1; n <= 32; ++n) {
+        const QString link = QDir(PortLinkDir()).filePath(QStringLiteral("COM%1").arg(n));
+        QFile::remove(link);
+        const bool closed = n == 2 || n == 4;
+        QFile::link(closed ? QStringLiteral("/dev/null") : QDir(ConfigDir()).filePath(QStringLiteral("nothing")),
+                    link);
+    }
+    SetDeviceAccessCheck([](const QString &device) { return device != QLatin1String("/dev/null"); });
+    ParametaShowFlag = true;
+    HomeParaShowFlag = true;
+    frmOptions dialog;
+    auto *f = dialog.form();
+    f->comboPortNo->addItem(QStringLiteral("COM1 (/dev/ttyS0)"));
+    f->comboPortNo->addItem(QStringLiteral("COM3 (/dev/ttyUSB0)"));
+    f->comboPortNo->setCurrentIndex(1);
+    dialog.show();
+    for (int page = 0; page < 3; ++page) {
+        f->ssTab3->setCurrentIndex(page);
+        Save(&dialog, dir, QStringLiteral("options-%1-").arg(page + 1) + lang);
+    }
+    SetDeviceAccessCheck({});
+    ParametaShowFlag = false;
+    HomeParaShowFlag = false;
+}
+
 }  // namespace
 
 int main(int argc, char *argv[])
@@ -63,6 +117,8 @@ int main(int argc, char *argv[])
         LoadLanguage();
         InstallQtTranslator();
         MainWindowShots(out, lang);
+        OptionsShots(out, lang);
+        IoMonitorShots(out, lang);
     }
     return 0;
 }

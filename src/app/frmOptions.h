@@ -1,0 +1,43 @@
+#pragma once
+// The Options dialog: the COM port (from the ports that could be opened), the port-occupy option,
+// and whether the sensor and homing parameters are shown and the homing parameters may be changed.
+// Each time it loads it probes COM1 to COM32 anew, which leaves the link's port closed.
+
+#include <QDialog>
+#include <memory>
+
+namespace Ui {
+class frmOptions;
+}
+
+namespace kz {
+
+class frmOptions : public QDialog {
+    Q_OBJECT
+public:
+    // Loads the dialog over owner: captions, the current options, the port probe and the list.
+    explicit frmOptions(QWidget *owner = nullptr);
+    ~frmOptions() override;
+    Ui::frmOptions *form() const { return ui.get(); }
+
+    // The port number named by the list's text (1 to 32), or -1.
+    int GetChosenPort() const;
+    // 0 when the list names a port (saved at once when it is another available port), 1 when not.
+    int ApplyChosenPort();
+
+    void cmdOK_Click();
+    void chkParametaShow_Click();
+
+private:
+    void Form_Load(QWidget *owner);
+    void FillPortList();
+    void ShowPermissionNote();
+
+    std::unique_ptr<Ui::frmOptions> ui;
+    int portNoAtLoad_ = 0;
+};
+
+// Shows the Options dialog modally over owner (the View menu's Options).
+void ShowOptions(QWidget *owner);
+
+}  // namespace kz
