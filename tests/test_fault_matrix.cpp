@@ -5,6 +5,7 @@
 #include "app/settings.h"
 #include "files/data_file.h"
 #include "files/data_state.h"
+#include "io_monitor/frmInputOutput.h"
 #include "link/comm_port.h"
 #include "link/exchange.h"
 #include "link/port.h"
@@ -17,6 +18,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <functional>
@@ -50,8 +52,30 @@ struct Operation {
     QList<QString> prologue;   // its own texts before any failure (the questions)
 };
 
+// Polls the I/O monitor until a failure stops it (or a few seconds pass), then closes it.
+void MonitorUntilStopped(frmMain &w, bool switchOk)
+{
+    IoMonitorState() = InputOutputState();
+    if (switchOk) {
+        IoMonitorState().OutputRequest[9] = true;
+        IoMonitorState().OutputChangePending = true;
+    }
+    frmInputOutput monitor(&w);
+    monitor.show();
+    monitor.cmdMonitor_Click();
+    auto *close = monitor.findChild<QPushButton *>(QStringLiteral("cmdTojiru"));
+    QVERIFY(QTest::qWaitFor([&] { return IoMonitorState().MonitorStopped || IoMonitorState().StopPending; }, 8000));
+    // The failure gives the user Close back.
+    QVERIFY(QTest::qWaitFor([&] { return close->isEnabled(); }, 1000));
+    monitor.cmdTojiru_Click();
+}
+
 Operation Op(const QString &name)
 {
+    if (name == QLatin1String("io-read"))
+        return {[](frmMain &w) { MonitorUntilStopped(w, false); }, {}, {}};
+    if (name == QLatin1String("io-write"))
+        return {[](frmMain &w) { MonitorUntilStopped(w, true); }, {}, {}};
     static const QString transmit = QStringLiteral("Data is transmitted to controller,Yes?");
     if (name == QLatin1String("read"))
         return {[](frmMain &w) { w.OnlineDataRead(); }, {}, {}};
@@ -111,6 +135,9 @@ private slots:
             {"communication", "0CM1", {k215}},
             {"version", "0CM1", {k215}},
             {"version", "0RV", {"Fail to get Version No. ."}},
+            {"io-read", "0RD20#1", none},
+            {"io-read", "0RD20#3", none},
+            {"io-write", "0WS", none},
         };
         const struct {
             const char *kind;
