@@ -133,8 +133,9 @@ private:
 
 bool IsWholeNumber(const QString &text)
 {
-    static const QRegularExpression number(
-        QStringLiteral("^[ \\t]*([+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?)?[ \\t]*$"));
+    // Anchored at both ends: a plain "$" would also let a final line feed through.
+    static const QRegularExpression number(QRegularExpression::anchoredPattern(
+        QStringLiteral("[ \\t]*([+-]?([0-9]+\\.?[0-9]*|\\.[0-9]+)([eE][+-]?[0-9]+)?)?[ \\t]*")));
     return number.match(text).hasMatch();
 }
 

@@ -21,7 +21,9 @@ int HexDigit(QChar ch)
 int HexByteAt(const QString &text, int first)
 {
     int value = 0;
-    for (int i = first - 1; i < first + 1 && i >= 0 && i < text.size(); ++i) {
+    // Wide enough that no position, however far off, overflows on its way to "outside the text".
+    const qsizetype start = qsizetype(first) - 1;
+    for (qsizetype i = start; i < start + 2 && i >= 0 && i < text.size(); ++i) {
         const int digit = HexDigit(text.at(i));
         if (digit < 0)
             break;
