@@ -265,6 +265,9 @@ private slots:
             << QByteArray(example).replace("8,300,6,2\r\n", "8,2147483648,6,2\r\n") << kCannotRead
             << StagedUpTo({Vel1, Acc1, Dec1, Position1, PauseTime1, Vel2, Acc2, Dec2, Position2,
                            PauseTime2, HomingVel});
+        QTest::newRow("a line feed closing a quoted 32-bit field")
+            << QByteArray(example).replace("10,5,5,200,30\r\n", "10,5,5,\"200\n\",30\r\n")
+            << kCannotRead << StagedUpTo({Vel1, Acc1, Dec1});
         QTest::newRow("a 32-bit field that is only partly a number")
             << QByteArray(example).replace("8,300,6,2\r\n", "8,300,6,2e\r\n") << kCannotRead
             << StagedUpTo({Vel1, Acc1, Dec1, Position1, PauseTime1, Vel2, Acc2, Dec2, Position2,

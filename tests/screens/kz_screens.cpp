@@ -9,10 +9,13 @@
 #include "app/strings.h"
 #include "io_monitor/frmInputOutput.h"
 #include "main_window/frmMain.h"
+#include "params/parameter_set.h"
+#include "printing/report.h"
 #include "ui_frmMain.h"
 #include "ui_frmOptions.h"
 
 #include <QApplication>
+#include <QPrinter>
 #include <QDir>
 #include <QFile>
 #include <QSettings>
@@ -102,6 +105,22 @@ void OptionsShots(const QString &dir, const QString &lang)
 
 }  // namespace
 
+// The settings report of a sample parameter set, printed to PDF (scripts/screenshots turns it
+// into PNG).
+void ReportShot(const QString &dir, const QString &lang)
+{
+    Temp = ParameterSet();
+    Temp.Vel1 = 10; Temp.Acc1 = 5; Temp.Dec1 = 5; Temp.PauseTime1 = 30; Temp.Position1 = 200;
+    Temp.Vel2 = 20; Temp.Acc2 = 3; Temp.Dec2 = 4; Temp.PauseTime2 = 0; Temp.Position2 = 350;
+    Temp.HomingVel = 8; Temp.HomingPulse = 300; Temp.OffsetVel = 6; Temp.HomeOffset = 2;
+    Temp.SeparateTimer = 100; Temp.SupplyCounter = 8; Temp.RestartDelay = 100;
+    Temp.MidDetectCounter = 15; Temp.NoWorkCounter = 200; Temp.TipWorkOffTimer = 20;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QDir(dir).filePath(QStringLiteral("report-") + lang + QLatin1String(".pdf")));
+    PrintSetData(printer);
+}
+
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
@@ -119,6 +138,7 @@ int main(int argc, char *argv[])
         MainWindowShots(out, lang);
         OptionsShots(out, lang);
         IoMonitorShots(out, lang);
+        ReportShot(out, lang);
     }
     return 0;
 }
