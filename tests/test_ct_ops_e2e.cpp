@@ -12,6 +12,7 @@
 #include "main_window/frmMain.h"
 #include "params/data_image.h"
 #include "params/parameter_set.h"
+#include "support/messages.h"
 #include "support/scripted_prompts.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
@@ -25,12 +26,10 @@
 #include <QTimer>
 
 using namespace kz;
+using namespace kz::test;
 
 namespace {
 
-const QString kTimeoutEn = QStringLiteral(
-    "Communication timeout error!\r\nCheck the followings;\r\n 1.Power ON for controller?\r\n"
-    " 2.Communication cables are connected?");
 
 // What the simulator holds at start.
 ParameterSet SimInitial()

@@ -8,6 +8,7 @@
 #include "link/link_view.h"
 #include "link/port.h"
 #include "support/fake_port.h"
+#include "support/messages.h"
 #include "support/scripted_prompts.h"
 #include "support/test_env.h"
 
@@ -18,15 +19,10 @@
 #include <QTimer>
 
 using namespace kz;
+using namespace kz::test;
 using kz::test::Piece;
 
 namespace {
-const QString kTimeoutEn = QStringLiteral(
-    "Communication timeout error!\r\nCheck the followings;\r\n 1.Power ON for controller?\r\n"
-    " 2.Communication cables are connected?");
-const QString kLengthEn =
-    QStringLiteral("Communication data length error occurs!\r\nLength of data is wrong.");
-const QString kEchoEn = QStringLiteral("The controller's reply did not match the command.");
 const QByteArray kBlock02 = "0RD020000000000000000\r\n";  // 23 characters
 }  // namespace
 

@@ -11,6 +11,7 @@
 #include "link/port.h"
 #include "main_window/frmMain.h"
 #include "params/parameter_set.h"
+#include "support/messages.h"
 #include "support/scripted_prompts.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
@@ -27,12 +28,7 @@ using namespace kz;
 
 namespace {
 
-const QString kTimeout = QStringLiteral(
-    "Communication timeout error!\r\nCheck the followings;\r\n 1.Power ON for controller?\r\n"
-    " 2.Communication cables are connected?");
 const QString kAlarm = QStringLiteral("Communication error occurs!\r\n[EEPROM writing error]");
-const QString kEcho = QStringLiteral("The controller's reply did not match the command.");
-const QString kLength = QStringLiteral("Communication data length error occurs!\r\nLength of data is wrong.");
 const QString k215 = QStringLiteral("Communication error occurs!");
 
 ParameterSet Sample()
@@ -143,8 +139,8 @@ private slots:
             const char *kind;
             QString message;
         } faults[] = {
-            {"noreply", kTimeout}, {"alarm=05", kAlarm},       {"echo", kEcho},       {"length", kLength},
-            {"trailing", kTimeout}, {"garbage=24", kEcho}, {"hangup", kTimeout},
+            {"noreply", test::kTimeoutEn}, {"alarm=05", kAlarm},       {"echo", test::kEchoEn},       {"length", test::kLengthEn},
+            {"trailing", test::kTimeoutEn}, {"garbage=24", test::kEchoEn}, {"hangup", test::kTimeoutEn},
         };
         for (const Where &w : places) {
             for (const auto &f : faults) {

@@ -7,6 +7,7 @@
 #include "link/exchange.h"
 #include "link/link_view.h"
 #include "link/port.h"
+#include "support/messages.h"
 #include "support/scripted_prompts.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
@@ -15,15 +16,7 @@
 #include <QTest>
 
 using namespace kz;
-
-namespace {
-const QString kTimeoutEn = QStringLiteral(
-    "Communication timeout error!\r\nCheck the followings;\r\n 1.Power ON for controller?\r\n"
-    " 2.Communication cables are connected?");
-const QString kLengthEn =
-    QStringLiteral("Communication data length error occurs!\r\nLength of data is wrong.");
-const QString kEchoEn = QStringLiteral("The controller's reply did not match the command.");
-}  // namespace
+using namespace kz::test;
 
 class TestLinkE2E : public QObject {
     Q_OBJECT

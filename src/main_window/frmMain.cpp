@@ -255,70 +255,48 @@ void frmMain::setFrameCaptionBold(QWidget *frame, bool bold)
 // depend on the options; when a row's condition fails the layout stops there.
 void frmMain::EditModeLayout()
 {
-    Ui::frmMain &f = *ui;
-    setModeLabel(f.lblEditMode, true);
-    setModeLabel(f.lblMoveMode, false);
-    setFrameCaptionBold(f.frmMove, false);
-    f.frmMove->setEnabled(false);
-    SetEnabled({f.framSelectPosi, f.optPosiNo_0, f.optPosiNo_1, f.optPosiNo_2}, false);
-    SetEnabled({f.cmdSelectMove, f.cmdStop, f.cmdHome, f.lblKanryoiti, f.lblKanryoNo}, false);
-    f.framPosiData->setEnabled(true);
-    setFrameCaptionBold(f.framPosiData, true);
-    f.framDousaPara->setEnabled(true);
-    SetEnabled({f.cmdFileOpen, f.cmdSaveFile, f.cmdGetfromCt, f.cmdLoadtoCt, f.cmdShogoFile, f.cmdShogoCt}, true);
-    SetEnabled({f.lblPosi1, f.lblPosi2, f.comboVEL1, f.comboVEL2, f.lblPosi1Acc, f.lblPosi2Acc, f.UpDown1,
-                f.UpDown2, f.lblPosi1Gensoku, f.lblPosi2Gensoku, f.UpDownP1Gen, f.UpDownP2Gen, f.txtPosi1,
-                f.txtPosi2, f.txtPosi1Timer, f.txtPosi2Timer, f.lblVel, f.lblAcc, f.lblGensoku,
-                f.lblPosition, f.lblTimer},
-               true);
-    SetEnabled({f.mnuFileNew, f.mnuFileOpen, f.mnuFileGetfromCt, f.mnuFileSave, f.mnuFileSaveAs,
-                f.mnuFileLoadtoCt, f.mnuFileShogo->menuAction(), f.mnuFilePageSetup, f.mnuFilePrint,
-                f.mnuViewCtVersion, f.mnuShowInpOutp, f.mnuModeChange->menuAction()},
-               true);
-    if (!ParametaShowFlag)
-        return;
-    SetEnabled({f.framParameta, f.lblSentanCount, f.txtSentanCount, f.lblNoWorkCount, f.txtNoWorkCount,
-                f.lblRestartDelay, f.txtRestartDelay, f.lblLowKaijoCnt, f.txtLowKaijoCnt, f.lblXXXCnt,
-                f.txtXXXCnt, f.lblHensu1, f.txtHensu1},
-               true);
-    if (!(ParametaShowFlag && HomeParaShowFlag))
-        return;
-    SetEnabled({f.framHomePara, f.lblHomeSokudo, f.txtHomeSokudo, f.lblHomePosi, f.txtHomePosi,
-                f.lblOffsetSokudo, f.txtOffsetSokudo, f.lblOffsetPosi, f.txtOffsetPosi},
-               true);
+    ModeLayout(true);
 }
 
 void frmMain::MoveModeLayout()
 {
+    ModeLayout(false);
+}
+
+void frmMain::ModeLayout(bool edit)
+{
     Ui::frmMain &f = *ui;
-    setModeLabel(f.lblEditMode, false);
-    setModeLabel(f.lblMoveMode, true);
-    setFrameCaptionBold(f.frmMove, true);
-    f.frmMove->setEnabled(true);
-    SetEnabled({f.framSelectPosi, f.optPosiNo_0, f.optPosiNo_1, f.optPosiNo_2}, true);
-    SetEnabled({f.cmdSelectMove, f.cmdStop, f.cmdHome, f.lblKanryoiti, f.lblKanryoNo}, true);
-    f.framPosiData->setEnabled(false);
-    setFrameCaptionBold(f.framPosiData, false);
-    f.framDousaPara->setEnabled(false);
-    SetEnabled({f.cmdFileOpen, f.cmdSaveFile, f.cmdGetfromCt, f.cmdLoadtoCt, f.cmdShogoFile, f.cmdShogoCt}, false);
+    setModeLabel(f.lblEditMode, edit);
+    setModeLabel(f.lblMoveMode, !edit);
+    setFrameCaptionBold(f.frmMove, !edit);
+    f.frmMove->setEnabled(!edit);
+    SetEnabled({f.framSelectPosi, f.optPosiNo_0, f.optPosiNo_1, f.optPosiNo_2}, !edit);
+    SetEnabled({f.cmdSelectMove, f.cmdStop, f.cmdHome, f.lblKanryoiti, f.lblKanryoNo}, !edit);
+    f.framPosiData->setEnabled(edit);
+    setFrameCaptionBold(f.framPosiData, edit);
+    f.framDousaPara->setEnabled(edit);
+    SetEnabled({f.cmdFileOpen, f.cmdSaveFile, f.cmdGetfromCt, f.cmdLoadtoCt, f.cmdShogoFile, f.cmdShogoCt}, edit);
     SetEnabled({f.lblPosi1, f.lblPosi2, f.comboVEL1, f.comboVEL2, f.lblPosi1Acc, f.lblPosi2Acc, f.UpDown1,
                 f.UpDown2, f.lblPosi1Gensoku, f.lblPosi2Gensoku, f.UpDownP1Gen, f.UpDownP2Gen, f.txtPosi1,
                 f.txtPosi2, f.txtPosi1Timer, f.txtPosi2Timer, f.lblVel, f.lblAcc, f.lblGensoku,
                 f.lblPosition, f.lblTimer},
-               false);
+               edit);
     SetEnabled({f.mnuFileNew, f.mnuFileOpen, f.mnuFileGetfromCt, f.mnuFileSave, f.mnuFileSaveAs,
                 f.mnuFileLoadtoCt, f.mnuFileShogo->menuAction(), f.mnuFilePageSetup, f.mnuFilePrint,
                 f.mnuViewCtVersion, f.mnuShowInpOutp, f.mnuModeChange->menuAction()},
-               false);
+               edit);
     if (!ParametaShowFlag)
         return;
     SetEnabled({f.framParameta, f.lblSentanCount, f.txtSentanCount, f.lblNoWorkCount, f.txtNoWorkCount,
                 f.lblRestartDelay, f.txtRestartDelay, f.lblLowKaijoCnt, f.txtLowKaijoCnt, f.lblXXXCnt,
                 f.txtXXXCnt, f.lblHensu1, f.txtHensu1},
-               false);
+               edit);
+    // Editing the homing fields needs its own option; leaving edit mode always locks them.
+    if (edit && !HomeParaShowFlag)
+        return;
     SetEnabled({f.framHomePara, f.lblHomeSokudo, f.txtHomeSokudo, f.lblHomePosi, f.txtHomePosi,
                 f.lblOffsetSokudo, f.txtOffsetSokudo, f.lblOffsetPosi, f.txtOffsetPosi},
-               false);
+               edit);
 }
 
 void frmMain::CMDBTN_Muko()

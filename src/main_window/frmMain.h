@@ -167,6 +167,8 @@ private:
     void Form_Load();
     void connectMenus();
     void setHeightTwips(int twips);
+    // The rows both layouts switch, to the edit-mode state (edit) or its opposite.
+    void ModeLayout(bool edit);
     void setModeLabel(QLabel *label, bool active);
     void setFrameCaptionBold(QWidget *frame, bool bold);
     void applyIcons();

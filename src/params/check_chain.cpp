@@ -2,10 +2,10 @@
 
 #include "app/prompts.h"
 #include "app/strings.h"
+#include "params/field_list.h"
 #include "params/field_table.h"
 #include "params/read_number.h"
 
-#include <algorithm>
 #include <array>
 
 namespace kz {
@@ -29,14 +29,6 @@ constexpr std::array kTakeInOrder = {
     Vel1, Vel2, Acc1, Acc2, Dec1, Dec2, Position1, Position2, PauseTime1, PauseTime2,
     HomingVel, HomingPulse, OffsetVel, HomeOffset,
     SupplyCounter, NoWorkCounter, RestartDelay, SeparateTimer, MidDetectCounter, TipWorkOffTimer, Sp1,
-    RevDir,
-};
-
-// Within a group line the captions appear in this order.
-constexpr std::array kRangeCheckOrder = {
-    Vel1, Acc1, Dec1, PauseTime1, Position1, Vel2, Acc2, Dec2, PauseTime2, Position2,
-    HomingVel, HomingPulse, OffsetVel, HomeOffset,
-    SeparateTimer, SupplyCounter, RestartDelay, MidDetectCounter, NoWorkCounter, TipWorkOffTimer, Sp1,
     RevDir,
 };
 
@@ -78,39 +70,14 @@ int Torikomi_Data(const ScreenTexts &screen, bool groupsActive)
 
 int Check_DataRange(bool groupsActive)
 {
-    OutOfRangeList.clear();
-
-    // Indexed by ParamGroup.
-    std::array<QString, 4> lines;
-    std::array<bool, 4> flagged = {};
-    for (ParamGroup group : {ParamGroup::Position1, ParamGroup::Position2, ParamGroup::Sensor,
-                             ParamGroup::Homing})
-        lines[int(group)] = Str(GroupCaptionId(group)) + QStringLiteral(" - ");
-
-    for (Field field : kRangeCheckOrder) {
-        if (!TakesPart(field, groupsActive))
-            continue;
+    OutOfRangeList = GroupedFieldList(groupsActive, [](Field field) {
         const FieldInfo &info = Info(field);
         const qint32 value = ValueOf(Hensu, field);
-        if (value < info.min || value > info.max) {
-            flagged[int(info.group)] = true;
-            lines[int(info.group)] += Str(info.captionId) + QLatin1Char(',');
-        }
-    }
-    if (std::find(flagged.begin(), flagged.end(), true) == flagged.end())
+        return value < info.min || value > info.max;
+    });
+    if (OutOfRangeList.isEmpty())
         return 0;
-
-    // The sensor and homing lines each put a line break in front of everything listed so far, so a
-    // report that names them opens with one empty line per such group: the layout users know.
-    QString &list = OutOfRangeList;
-    for (ParamGroup group : {ParamGroup::Position1, ParamGroup::Position2})
-        if (flagged[int(group)])
-            list += lines[int(group)] + kCrLf;
-    for (ParamGroup group : {ParamGroup::Sensor, ParamGroup::Homing})
-        if (flagged[int(group)])
-            list = kCrLf + list + lines[int(group)] + kCrLf;
-
-    MsgOk(StrLines({244, 245}) + kCrLf + list);
+    MsgOk(StrLines({244, 245}) + kCrLf + OutOfRangeList);
     return 1;
 }
 

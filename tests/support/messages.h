@@ -1,0 +1,15 @@
+#pragma once
+// The link's failure messages in English, as the user reads them.
+
+#include <QString>
+
+namespace kz::test {
+
+inline const QString kTimeoutEn = QStringLiteral(
+    "Communication timeout error!\r\nCheck the followings;\r\n 1.Power ON for controller?\r\n"
+    " 2.Communication cables are connected?");
+inline const QString kLengthEn =
+    QStringLiteral("Communication data length error occurs!\r\nLength of data is wrong.");
+inline const QString kEchoEn = QStringLiteral("The controller's reply did not match the command.");
+
+}  // namespace kz::test
