@@ -3,6 +3,7 @@
 
 #include "app/frmAbout.h"
 #include "app/help.h"
+#include "app/prompts.h"
 #include "app/settings.h"
 #include "app/strings.h"
 #include "app/version.h"
@@ -28,6 +29,25 @@ private slots:
         QCOMPARE(VersionNumberText(1, 4, 0), QStringLiteral("1.40E"));
         QCOMPARE(VersionNumberText(2, 10, 3), QStringLiteral("2.103E"));
         QCOMPARE(VersionText(), QStringLiteral("Version 1.40E"));
+    }
+
+    void fileDialogFilters_data()
+    {
+        QTest::addColumn<QString>("pipes");
+        QTest::addColumn<QString>("qt");
+        QTest::newRow("open") << "KZ data file(*.kzd)|*.kzd|All files(*.*)|*.*"
+                              << "KZ data file(*.kzd);;All files(*.*)";
+        QTest::newRow("save: two descriptions run together") << "KZ dataKZ data file(*.kzd)|*.kzd|All files(*.*)|*.*"
+                                                             << "KZ dataKZ data file(*.kzd);;All files(*.*)";
+        QTest::newRow("save as: trailing bar") << "ＫＺ data file(*.kzd)|*.kzd|" << "ＫＺ data file(*.kzd)";
+        QTest::newRow("pattern not in the description") << "Data|*.kzd;*.txt" << "Data (*.kzd *.txt)";
+    }
+
+    void fileDialogFilters()
+    {
+        QFETCH(QString, pipes);
+        QFETCH(QString, qt);
+        QCOMPARE(ToQtFilter(pipes), qt);
     }
 
     void aboutBox_data()
