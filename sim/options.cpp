@@ -8,7 +8,7 @@ namespace kzsim {
 namespace {
 
 constexpr const char* kUsage = R"(usage: kz-sim --link PATH [--pace] [--log FILE] [--travel-ms N] [--version XYZ]
-              [--inputs SPEC] [--fault RULE]...
+              [--inputs PATTERN] [--fault RULE]...
 
 Plays a KZ feeder controller on a pseudo-terminal. Once the device is ready, prints
 "kz-sim: ready PATH -> DEVICE"; after each hang-up fault, "kz-sim: relinked PATH -> DEVICE".
@@ -23,7 +23,7 @@ it left unread when it closed is dropped.
   --log FILE     write each received frame to FILE as one line, without its CR LF
   --travel-ms N  time an axis move takes before "0MP" answers (default 300)
   --version XYZ  the three characters "0RV" reports (default 140)
-  --inputs SPEC  input states over time, SPEC = V[,V...][@MS]. Each V is hexadecimal 00..1F,
+  --inputs PATTERN  input states over time, PATTERN = V[,V...][@MS]. Each V is hexadecimal 00..1F,
                  one bit per input, set = on: 01 RUN, 02 CONT, 04 PAUSE, 08 TIP SENSOR,
                  10 RAIL SENSOR. The first "0RD20" starts the clock; value k holds from k*MS
                  to (k+1)*MS ms after it, then the list repeats. Default: all inputs off.
@@ -75,18 +75,18 @@ std::optional<int> parseNumber(std::string_view s)
     return value;
 }
 
-bool parseInputs(std::string_view spec, ControllerSettings& settings, std::string& error)
+bool parseInputs(std::string_view pattern, ControllerSettings& settings, std::string& error)
 {
-    std::string_view values = spec;
+    std::string_view values = pattern;
     int period = 0;
-    if (const auto at = spec.find('@'); at != std::string_view::npos) {
-        const auto ms = parseNumber(spec.substr(at + 1));
+    if (const auto at = pattern.find('@'); at != std::string_view::npos) {
+        const auto ms = parseNumber(pattern.substr(at + 1));
         if (!ms || *ms == 0) {
             error = "--inputs: @MS must be a positive number of milliseconds";
             return false;
         }
         period = *ms;
-        values = spec.substr(0, at);
+        values = pattern.substr(0, at);
     }
     std::vector<std::uint8_t> cycle;
     while (true) {
