@@ -5,6 +5,7 @@
 #include "files/data_file.h"
 #include "files/data_state.h"
 #include "params/field_table.h"
+#include "support/sample_sets.h"
 #include "support/scripted_prompts.h"
 #include "support/test_env.h"
 
@@ -36,17 +37,6 @@ const QByteArray kExampleBytes = "KZ-C1\r\n"
                                  "8,200,100,0\r\n"
                                  "100,15,20,0\r\n";
 
-ParameterSet ExampleSet()
-{
-    ParameterSet s;
-    s.Vel1 = 10; s.Acc1 = 5; s.Dec1 = 5; s.Position1 = 200; s.PauseTime1 = 30;
-    s.Vel2 = 20; s.Acc2 = 3; s.Dec2 = 4; s.Position2 = 350; s.PauseTime2 = 0;
-    s.HomingVel = 8; s.HomingPulse = 300; s.OffsetVel = 6; s.HomeOffset = 2;
-    s.SupplyCounter = 8; s.NoWorkCounter = 200; s.RestartDelay = 100; s.RevDir = 0;
-    s.SeparateTimer = 100; s.MidDetectCounter = 15; s.TipWorkOffTimer = 20; s.Sp1 = 0;
-    return s;
-}
-
 // What Temp holds before a read, so that a read that must not stage anything shows it.
 ParameterSet Sentinel()
 {
@@ -60,7 +50,7 @@ ParameterSet Sentinel()
 ParameterSet StagedUpTo(std::initializer_list<Field> fromFile)
 {
     ParameterSet s = Sentinel();
-    const ParameterSet example = ExampleSet();
+    const ParameterSet example = test::ExampleSet();
     for (Field f : fromFile)
         ValueOf(s, f) = ValueOf(example, f);
     return s;
@@ -130,15 +120,15 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("example.kzd"));
         Put(path, QByteArray(500, 'x'));
 
-        QCOMPARE(DataFileBytes(ExampleSet()), kExampleBytes);
+        QCOMPARE(DataFileBytes(test::ExampleSet()), kExampleBytes);
         QString error;
-        QVERIFY(WriteDataFile(path, ExampleSet(), &error));
+        QVERIFY(WriteDataFile(path, test::ExampleSet(), &error));
         QCOMPARE(Contents(path), kExampleBytes);
 
         Temp = Sentinel();
         DataChanged = true;
         QCOMPARE(ReadDataFile(path), 0);
-        QCOMPARE(Temp, ExampleSet());
+        QCOMPARE(Temp, test::ExampleSet());
         QVERIFY(!DataChanged);
         QVERIFY(prompts.shown.isEmpty());
     }
@@ -177,7 +167,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<ParameterSet>("expected");
-        const ParameterSet example = ExampleSet();
+        const ParameterSet example = test::ExampleSet();
 
         QTest::newRow("all fields on one line")
             << QByteArray("KZ-C1,10,5,5,200,30,10,5,5,30,20,3,4,350,0,20,3,4,0,8,300,6,2,8,200,100,0,"
@@ -323,9 +313,9 @@ private slots:
     {
         QTest::addColumn<bool>("diskFull");
         QTest::addColumn<ParameterSet>("set");
-        ParameterSet tooWide = ExampleSet();
+        ParameterSet tooWide = test::ExampleSet();
         tooWide.OffsetVel = 40000;
-        QTest::newRow("disk full while writing") << true << ExampleSet();
+        QTest::newRow("disk full while writing") << true << test::ExampleSet();
         QTest::newRow("a 16-bit field holding more than 16 bits") << false << tooWide;
     }
     void failedSaveKeepsOldFile()
@@ -365,7 +355,7 @@ private slots:
         QTemporaryDir dir;
         Put(dir.filePath(QStringLiteral("plain")), "keep");
         QString error;
-        QVERIFY(!WriteDataFile(dir.filePath(relative), ExampleSet(), &error));
+        QVERIFY(!WriteDataFile(dir.filePath(relative), test::ExampleSet(), &error));
         QVERIFY(!error.isEmpty());
         QCOMPARE(Contents(dir.filePath(QStringLiteral("plain"))), QByteArray("keep"));
     }

@@ -5,6 +5,7 @@
 #include "files/data_state.h"
 #include "main_window/frmMain.h"
 #include "params/parameter_set.h"
+#include "support/sample_sets.h"
 #include "support/fake_port.h"
 #include "support/scripted_prompts.h"
 #include "support/test_env.h"
@@ -21,17 +22,6 @@ using test::Chosen;
 
 namespace {
 
-ParameterSet Sample()
-{
-    ParameterSet p;
-    p.Vel1 = 10; p.Acc1 = 5; p.Dec1 = 5; p.Position1 = 200; p.PauseTime1 = 30;
-    p.Vel2 = 20; p.Acc2 = 3; p.Dec2 = 4; p.Position2 = 350; p.PauseTime2 = 0;
-    p.HomingVel = 8; p.HomingPulse = 300; p.OffsetVel = 6; p.HomeOffset = 2;
-    p.SupplyCounter = 8; p.NoWorkCounter = 200; p.RestartDelay = 100; p.RevDir = 0;
-    p.SeparateTimer = 100; p.MidDetectCounter = 15; p.TipWorkOffTimer = 20; p.Sp1 = 0;
-    return p;
-}
-
 QByteArray ReadAll(const QString &path)
 {
     QFile f(path);
@@ -45,7 +35,7 @@ struct Fixture {
         window = std::make_unique<frmMain>();
         window->show();
         f = window->form();
-        Hensu = Sample();
+        Hensu = test::ExampleSet();
         window->ScreenFill();
     }
     QString path(const QString &name) const { return QDir(files.path()).filePath(name); }
@@ -73,7 +63,7 @@ private slots:
         const FileDialogRequest &asked = x.prompts.fileRequests.first();
         QCOMPARE(asked.filter, QStringLiteral("KZ dataKZ data file(*.kzd)|*.kzd|All files(*.*)|*.*"));
         QVERIFY(asked.confirmOverwrite);
-        QCOMPARE(ReadAll(x.path("x.kzd")), DataFileBytes(Sample()));
+        QCOMPARE(ReadAll(x.path("x.kzd")), DataFileBytes(test::ExampleSet()));
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("x"));
         QVERIFY(!DataChanged);
 
@@ -90,7 +80,7 @@ private slots:
     void openTakesTheFileAndItsName()
     {
         Fixture x;
-        ParameterSet other = Sample();
+        ParameterSet other = test::ExampleSet();
         other.Position1 = 500;  // beyond what typing allows: read and shown all the same
         QVERIFY(WriteDataFile(x.path("abc.txt"), other));
         x.f->txtPosi2->setText(QStringLiteral("9"));
@@ -124,7 +114,7 @@ private slots:
         x.window->cmdFileOpen_Click();
         QCOMPARE(x.prompts.texts(), QStringList{QStringLiteral("This is not KZ data file.\r\nOpening data file is stopped.")});
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("New data"));
-        QCOMPARE(Hensu, Sample());
+        QCOMPARE(Hensu, test::ExampleSet());
         QVERIFY(DataChanged);
         // A cancelled dialog: nothing at all.
         x.prompts.fileResults.enqueue(Cancelled());
@@ -229,7 +219,7 @@ private slots:
         ParametaShowFlag = true;
         x.window->ApplyShowParametersLayout();
         x.window->EditModeLayout();
-        ParameterSet p = Sample();
+        ParameterSet p = test::ExampleSet();
         p.RevDir = 1;
         p.Sp1 = 7;
         Hensu = p;

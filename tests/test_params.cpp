@@ -114,10 +114,7 @@ class TestParams : public QObject {
 private slots:
     void init()
     {
-        env_.emplace();
-        Temp = {};
-        Hensu = {};
-        OutOfRangeList.clear();
+        env_.emplace();  // also empties Temp, Hensu, PSDA and the out-of-range list
     }
     void cleanup() { env_.reset(); }
 

@@ -74,10 +74,7 @@ class TestParamsImage : public QObject {
 private slots:
     void init()
     {
-        env_.emplace();
-        Temp = {};
-        Hensu = {};
-        PSDA.clear();
+        env_.emplace();  // also empties Temp, Hensu, PSDA and the out-of-range list
     }
     void cleanup() { env_.reset(); }
 

@@ -6,6 +6,7 @@
 #include "files/verify.h"
 #include "params/check_chain.h"
 #include "params/field_table.h"
+#include "support/sample_sets.h"
 #include "support/scripted_prompts.h"
 #include "support/test_env.h"
 
@@ -21,21 +22,9 @@ namespace {
 const QString kOk = QStringLiteral("Result of Verify - OK");
 const QString kNgHead = QStringLiteral("Result of Verify - NG\r\n\r\n<Unmatched data>\r\n");
 
-// A set whose every field is within its accepted range.
-ParameterSet ScreenSet()
-{
-    ParameterSet s;
-    s.Vel1 = 10; s.Acc1 = 5; s.Dec1 = 5; s.Position1 = 200; s.PauseTime1 = 30;
-    s.Vel2 = 20; s.Acc2 = 3; s.Dec2 = 4; s.Position2 = 350; s.PauseTime2 = 0;
-    s.HomingVel = 8; s.HomingPulse = 300; s.OffsetVel = 6; s.HomeOffset = 2;
-    s.SupplyCounter = 8; s.NoWorkCounter = 200; s.RestartDelay = 100; s.RevDir = 0;
-    s.SeparateTimer = 100; s.MidDetectCounter = 15; s.TipWorkOffTimer = 20; s.Sp1 = 0;
-    return s;
-}
-
 ParameterSet Differing(const QList<Field> &fields)
 {
-    ParameterSet s = ScreenSet();
+    ParameterSet s = test::ExampleSet();
     for (Field f : fields)
         ValueOf(s, f) += 1;
     return s;
@@ -98,7 +87,7 @@ private slots:
         QFETCH(QString, list);
         test::TestEnv env;
         test::ScriptedPrompts prompts;
-        Hensu = ScreenSet();
+        Hensu = test::ExampleSet();
         Temp = Differing(differing);
         const ParameterSet staged = Temp;
 
@@ -107,7 +96,7 @@ private slots:
         QCOMPARE(prompts.shown.first().buttons, MsgButtons::Ok);
         QCOMPARE(prompts.shown.first().icon, MsgIcon::None);
         QCOMPARE(OutOfRangeList, list);
-        QCOMPARE(Hensu, ScreenSet());
+        QCOMPARE(Hensu, test::ExampleSet());
         QCOMPARE(Temp, staged);
     }
 
@@ -117,7 +106,7 @@ private slots:
     {
         test::TestEnv env;
         test::ScriptedPrompts prompts;
-        Hensu = ScreenSet();
+        Hensu = test::ExampleSet();
         Hensu.Acc2 = 12;
         QCOMPARE(Check_DataRange(true), 1);
         QVERIFY(OutOfRangeList.contains(QStringLiteral("ACC")));
@@ -141,7 +130,7 @@ private slots:
         test::TestEnv env;
         test::ScriptedPrompts prompts;
         LangOffset = 0;
-        Hensu = ScreenSet();
+        Hensu = test::ExampleSet();
         Temp = Differing({Field::Vel1, Field::HomingVel});
         QCOMPARE(VerifyReport(true), 1);
         Temp = Hensu;
@@ -159,7 +148,7 @@ private slots:
         test::ScriptedPrompts prompts;
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("screen.kzd"));
-        Hensu = ScreenSet();
+        Hensu = test::ExampleSet();
         Hensu.Position1 = 16777215;
         Hensu.HomingPulse = -1;
         Hensu.RevDir = 1;
