@@ -85,8 +85,6 @@ public:
     // Writes Hensu to target (a bare name resolves against the working folder); sets the data name
     // and clears the data-changed flag. 0 written, 1 not; shows no message.
     int SaveFileAs(const QString &target);
-    // The folder of the last file chosen in a file dialog; bare names of Save resolve against it.
-    QString workingFolder() const { return workingFolder_; }
     // The data name of a file: its name without folder and without its last four characters.
     static QString DataNameOf(const QString &fileName);
 
@@ -181,6 +179,7 @@ private:
     void readAndShow(bool ask);
 
     FileDialogRequest CommonDialog1;
+    // The folder of the last file chosen in a file dialog; bare names of Save resolve against it.
     QString workingFolder_;
     std::unique_ptr<Ui::frmMain> ui;
     std::unique_ptr<FieldRules> rules_;
