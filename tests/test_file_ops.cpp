@@ -22,6 +22,8 @@ using test::Chosen;
 
 namespace {
 
+const QString kChangedQuestion = QStringLiteral("Data have been changed.Save the data into the file?");
+
 QByteArray ReadAll(const QString &path)
 {
     QFile f(path);
@@ -84,6 +86,7 @@ private slots:
         other.Position1 = 500;  // beyond what typing allows: read and shown all the same
         QVERIFY(WriteDataFile(x.path("abc.txt"), other));
         x.f->txtPosi2->setText(QStringLiteral("9"));
+        x.prompts.answers.enqueue(MsgAnswer::No);  // the edit is not wanted
         x.prompts.fileResults.enqueue(Chosen(x.path("abc.txt")));
         x.window->cmdFileOpen_Click();
         const FileDialogRequest &asked = x.prompts.fileRequests.first();
@@ -96,10 +99,13 @@ private slots:
         QCOMPARE(x.f->txtPosi2->text(), QStringLiteral("350"));
         QCOMPARE(Hensu, other);
         QVERIFY(!DataChanged);
-        // The next Save writes abc.kzd beside it, not abc.txt.
+        // The next Save replaces exactly the file that was opened.
+        x.f->txtPosi2->setText(QStringLiteral("351"));
         QCOMPARE(x.window->cmdSaveFile_Click(), 0);
-        QVERIFY(QFile::exists(x.path("abc.kzd")));
+        QVERIFY(!QFile::exists(x.path("abc.kzd")));
+        other.Position2 = 351;
         QCOMPARE(ReadAll(x.path("abc.txt")), DataFileBytes(other));
+        QCOMPARE(x.prompts.fileRequests.size(), 1);
     }
 
     void failedOpenChangesNothing()
@@ -110,16 +116,18 @@ private slots:
         bad.write("kz-c1\r\n1,2,3\r\n");
         bad.close();
         DataChanged = true;
+        x.prompts.answers.enqueue(MsgAnswer::No);
         x.prompts.fileResults.enqueue(Chosen(x.path("bad.kzd")));
         x.window->cmdFileOpen_Click();
-        QCOMPARE(x.prompts.texts(), QStringList{QStringLiteral("This is not KZ data file.\r\nOpening data file is stopped.")});
+        QCOMPARE(x.prompts.texts(), (QStringList{kChangedQuestion, QStringLiteral("This is not KZ data file.\r\nOpening data file is stopped.")}));
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("New data"));
         QCOMPARE(Hensu, test::ExampleSet());
         QVERIFY(DataChanged);
         // A cancelled dialog: nothing at all.
+        x.prompts.answers.enqueue(MsgAnswer::No);
         x.prompts.fileResults.enqueue(Cancelled());
         x.window->cmdFileOpen_Click();
-        QCOMPARE(x.prompts.shown.size(), 1);
+        QCOMPARE(x.prompts.shown.size(), 3);
         QVERIFY(x.f->cmdFileOpen->isEnabled());
     }
 
@@ -131,10 +139,12 @@ private slots:
         QCOMPARE(x.window->cmdSaveFile_Click(), 1);
         QCOMPARE(x.prompts.texts(), QStringList{QStringLiteral("Saving was stopped")});
         QVERIFY(DataChanged);
-        // A name whose folder has gone: the write fails, the name stays.
+        // A name whose folder has gone: the write fails with the system's reason, the name stays.
         x.prompts.fileResults.enqueue(Chosen(x.path("gone/y.kzd")));
         QCOMPARE(x.window->cmdSaveFile_Click(), 1);
         QCOMPARE(x.prompts.shown.size(), 2);
+        QVERIFY2(x.prompts.shown.last().text.startsWith(QStringLiteral("Saving was stopped\r\n")), qPrintable(x.prompts.shown.last().text));
+        QVERIFY(x.prompts.shown.last().text.size() > 20);
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("New data"));
         QVERIFY(DataChanged);
         // A file called just ".kzd" would leave the data nameless: refused.
@@ -152,7 +162,7 @@ private slots:
         QVERIFY(x.prompts.fileRequests.isEmpty());
     }
 
-    void saveAsProposesItsNameAndSaysNothingOnFailure()
+    void saveAsProposesItsNameAndSaysNothingWhenCancelled()
     {
         Fixture x;
         x.prompts.fileResults.enqueue(Cancelled());

@@ -355,43 +355,62 @@ private slots:
         QCOMPARE(prompts.shown.size(), 1);
     }
 
-    // A port that cannot be opened fails the read silently. After a good exchange the monitor
-    // shows "Start Monitor" yet keeps polling, and picks up once the port opens; after a failed
-    // one it stops.
+    // A port that cannot be opened for a poll (the cable pulled between two polls, a vanished
+    // adapter) stops the monitor with a message, greys the lamps and lets the user close,
+    // whatever the exchange before it left behind.
     void portThatCannotBeOpened_data()
     {
         QTest::addColumn<bool>("lastExchangeFailed");
-        QTest::newRow("last exchange good: polling goes on") << false;
-        QTest::newRow("last exchange failed: polling stops") << true;
+        QTest::addColumn<bool>("pollFirst");
+        QTest::newRow("at the first poll, last exchange good") << false << false;
+        QTest::newRow("at the first poll, last exchange failed") << true << false;
+        QTest::newRow("between two polls") << false << true;
     }
 
     void portThatCannotBeOpened()
     {
         QFETCH(bool, lastExchangeFailed);
+        QFETCH(bool, pollFirst);
         test::TestEnv env;
         test::ScriptedPrompts prompts;
         test::FakePort port;
-        port.failOpen = true;
         CommErrFlag = lastExchangeFailed;
         Monitor m;
-        m.click("cmdMonitor");
-        QTest::qWait(700);
-        QVERIFY(prompts.shown.isEmpty());
-        QCOMPARE(m.monitorText(), QStringLiteral("Start Monitor"));
-        QCOMPARE(m.lamps(), QStringLiteral("000000000"));
-        QCOMPARE(m.polling(), !lastExchangeFailed);
-        QCOMPARE(m.closeEnabled(), lastExchangeFailed);
-
-        port.failOpen = false;
-        for (int i = 0; i < 40; ++i)
-            port.queueReply(IoReply(QStringLiteral("0000000000FFFFFF")));
-        if (lastExchangeFailed) {
-            QTest::qWait(500);
-            QVERIFY(port.frames.isEmpty());
+        if (pollFirst) {
+            for (int i = 0; i < 40; ++i)
+                port.queueReply(IoReply(QStringLiteral("0000000000FFFFFF")));
         } else {
-            QTRY_COMPARE(m.lamps(), QStringLiteral("000001111"));
-            QCOMPARE(port.frames.count(QStringLiteral("0RD20")), port.frames.size());
+            port.failOpen = true;
         }
+        m.click("cmdMonitor");
+        if (pollFirst) {
+            QTRY_COMPARE(m.lamps(), QStringLiteral("000001111"));
+            QVERIFY(!ExchangeInProgress());
+            port.failOpen = true;
+            port.loseLine();
+        }
+        QTRY_COMPARE(prompts.texts(), QStringList{QStringLiteral("The communication port could not be opened. Monitoring has stopped.")});
+        QVERIFY(!m.polling());
+        QCOMPARE(m.monitorText(), QStringLiteral("Start Monitor"));
+        QVERIFY(m.closeEnabled());
+        QCOMPARE(m.lamps(), pollFirst ? QStringLiteral("000001111") : QStringLiteral("000000000"));
+        for (const char *name : kRedImages)
+            QVERIFY2(!m.label(name)->isEnabled(), name);  // greyed: no longer the controller's state
+        const qsizetype framesAtStop = port.frames.size();
+        QTest::qWait(500);
+        QCOMPARE(port.frames.size(), framesAtStop);
+        QCOMPARE(prompts.shown.size(), 1);
+
+        // Once the port is back, Start Monitor polls again and the lamps are live.
+        port.failOpen = false;
+        port.queueReply(IoReply(QStringLiteral("0000000000FFFFFF")));
+        m.click("cmdMonitor");
+        QTRY_VERIFY(m.label(kRedImages[0])->isEnabled());
+        QCOMPARE(m.lamps(), QStringLiteral("000001111"));
+        m.click("cmdMonitor");
+        QTRY_VERIFY(m.closeEnabled());
+        m.click("cmdTojiru");
+        QTRY_VERIFY(!m.w->isVisible());
     }
 
     // The close box and Escape are refused; Close is the way out, and it is disabled while

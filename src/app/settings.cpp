@@ -3,7 +3,9 @@
 #include "app/paths.h"
 #include "app/strings.h"
 #include "link/port.h"
+#include "params/read_number.h"
 
+#include <QRegularExpression>
 #include <QSettings>
 
 namespace kz {
@@ -14,20 +16,23 @@ namespace {
 
 constexpr auto kSection = "Settings";
 
-// Reads a stored decimal as a 16-bit integer. Absent key: the default. Text that is not a number
-// or does not fit 16 bits: no value, and the caller keeps what it had.
+// Reads a stored number as a 16-bit integer, rounded as every number the tool reads ("3.6" is 4,
+// "2.5" is 2). Absent key: the default. Text that is no number at all, or a number that does not
+// fit 16 bits: no value, and the caller keeps what it had.
 std::optional<int> ReadInt(const char *key, int fallback)
 {
     QSettings settings(SettingsFilePath(), QSettings::IniFormat);
     settings.beginGroup(QLatin1String(kSection));
     if (!settings.contains(QLatin1String(key)))
         return fallback;
-    const QString text = settings.value(QLatin1String(key)).toString().trimmed();
-    bool ok = false;
-    const int value = text.toInt(&ok);
-    if (!ok || value < -32768 || value > 32767)
+    const QString text = settings.value(QLatin1String(key)).toString();
+    static const QRegularExpression startsWithNumber(QStringLiteral("^[ \\t]*[+-]?(\\d|\\.\\d)"));
+    if (!startsWithNumber.match(text).hasMatch())
         return std::nullopt;
-    return value;
+    const std::optional<qint32> value = ReadNumber(text, 16);
+    if (!value)
+        return std::nullopt;
+    return *value;
 }
 
 void WriteText(const char *key, const QString &text)

@@ -7,17 +7,48 @@
 #include "params/read_number.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <array>
 #include <limits>
 #include <span>
 
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace kz {
 
 namespace {
 
 using enum Field;
+
+// Opens path for reading only when it is a regular file. A named pipe would block the window for
+// ever, a folder or device is no data file; the test is made on the opened file itself, so a path
+// that changes between the dialog and the read cannot slip past it.
+bool OpenRegularFile(QFile &file, const QString &path)
+{
+#ifdef Q_OS_UNIX
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0
+        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return true;
+#else
+    if (!QFileInfo(path).isFile())
+        return false;
+    file.setFileName(path);
+    return file.open(QIODevice::ReadOnly);
+#endif
+}
 
 constexpr std::array kLine2 = {Vel1, Acc1, Dec1, Position1, PauseTime1};
 constexpr std::array kLine3 = {Vel1, Acc1, Dec1, PauseTime1};
@@ -211,8 +242,8 @@ int ReadDataFile(const QString &path)
         return 1;
     };
 
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!OpenRegularFile(file, path))
         return cannotRead();
     FieldReader reader(file);
 

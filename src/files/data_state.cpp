@@ -3,6 +3,7 @@
 namespace kz {
 
 QString DataName;
+QString DataPath;
 bool DataChanged = false;
 
 }  // namespace kz

@@ -1,6 +1,7 @@
 #include "io_monitor/frmInputOutput.h"
 
 #include "app/captions.h"
+#include "app/prompts.h"
 #include "app/strings.h"
 #include "app/twips.h"
 #include "link/exchange.h"
@@ -163,7 +164,12 @@ void frmInputOutput::timerInputOutput_Timer()
 
     InputOutputState &s = IoMonitorState();
     bool ended = false;
-    if (!s.OutputChangePending) {
+    if (OpenCommPort() == 1) {
+        // The line went away between two polls. Polling on would look live while the lamps are
+        // stale and the window could not be closed: stop, say so, and let the user leave.
+        PortLost();
+        ended = true;
+    } else if (!s.OutputChangePending) {
         const bool read = ReadIoState();
         if (CommErrFlag) {
             setTimerEnabled(false);
@@ -210,9 +216,32 @@ bool frmInputOutput::ReadIoState()
     return false;
 }
 
+void frmInputOutput::PortLost()
+{
+    InputOutputState &s = IoMonitorState();
+    setTimerEnabled(false);
+    s.MonitorStopped = true;
+    s.StopPending = false;
+    ui->cmdMonitor->setText(Str(420));
+    ui->cmdMonitor->setEnabled(true);
+    ui->cmdTojiru->setEnabled(true);
+    setLampsCurrent(false);
+    MsgOk(Str(3006));
+}
+
+void frmInputOutput::setLampsCurrent(bool current)
+{
+    // Greyed lamps show the last state seen, no longer the controller's.
+    for (int row = 1; row <= kIoRowCount; ++row) {
+        redImage(row)->setEnabled(current);
+        whiteImage(row)->setEnabled(current);
+    }
+}
+
 void frmInputOutput::IoStateHyoji()
 {
     InputOutputState &s = IoMonitorState();
+    setLampsCurrent(true);
     for (int row : kLampRefreshOrder) {
         s.signalStates[row - 1] = RowOn(row, s.bytes);
         showLamp(row);
@@ -246,6 +275,7 @@ void frmInputOutput::WriteOutputChangeToCt()
 void frmInputOutput::StopMonitorDisplay()
 {
     IoMonitorState().StopPending = true;
+    setLampsCurrent(false);
     ui->cmdMonitor->setText(Str(420));
     ui->cmdTojiru->setEnabled(true);
 }

@@ -62,6 +62,10 @@ private:
     void IoStateHyoji();
     void WriteOutputChangeToCt();
     void StopMonitorDisplay();
+    // The port could not be opened for a poll: monitoring stops, with a message.
+    void PortLost();
+    // Lamps in full colour (current) or greyed (the last state seen, no longer current).
+    void setLampsCurrent(bool current);
     // A double-click on either image of an output row (1-based).
     void imgOutput_DblClick(int row);
 

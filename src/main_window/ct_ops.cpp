@@ -52,12 +52,14 @@ void frmMain::OnlineDataRead()
 void frmMain::readAndShow(bool ask)
 {
     Bracket bracket(this);
+    if (ask && !AcceptFocusedField())
+        return;
     if (ask) {
         if (DataChanged) {
             switch (prompts().message(Str(210), MsgButtons::YesNoCancel, MsgIcon::Question)) {
             case MsgAnswer::Yes:
                 // The edits exist nowhere else: without a saved copy the read does not replace them.
-                if (mnuFileSaveAs_Click() != 0)
+                if (saveAs(Str(3005)) != SaveOutcome::Saved)
                     return;
                 break;
             case MsgAnswer::No:
@@ -77,6 +79,7 @@ void frmMain::readAndShow(bool ask)
     CopyTemp2Hensu();
     ScreenFill();
     DataName = Str(213);
+    DataPath.clear();
     ShowDataName();
     DataChanged = false;
 }
@@ -112,7 +115,7 @@ int frmMain::ReadCtBlocks()
 void frmMain::cmdLoadtoCt_Click()
 {
     Bracket bracket(this);
-    if (TakeScreen() == 1)
+    if (!AcceptFocusedField() || TakeScreen() == 1)
         return;
     if (prompts().message(Str(216), MsgButtons::OkCancel, MsgIcon::Question) != MsgAnswer::Ok)
         return;

@@ -9,8 +9,11 @@
 #include "params/read_number.h"
 #include "ui_frmMain.h"
 
+#include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QTimer>
+#include <utility>
 
 namespace kz {
 
@@ -80,6 +83,36 @@ FieldRules::FieldRules(frmMain *window) : QObject(window), window_(window)
         connect(spinner, &UpDown::valueChanged, this, &FieldRules::markChanged);
     }
     connect(f.chkChangeDirect, &QCheckBox::toggled, this, &FieldRules::chkChangeDirect_Click);
+
+    for (size_t i = 0; i < rules_.size(); ++i) {
+        QLineEdit *edit = LineEditOf(rules_[i].control);
+        edit->setInputMethodHints(Qt::ImhDigitsOnly);
+        connect(edit, &QLineEdit::textEdited, this, [this, i] { keepDigitsOnly(rules_[i]); });
+        connect(edit, &QLineEdit::textChanged, this, [this, i] {
+            if (refused_.rule == &rules_[i])
+                refused_ = {};
+        });
+    }
+
+    // While an operation runs, the parameter controls take no input: an edit made then would be
+    // neither written nor flagged. The filter sits on every part of them that mouse or keyboard
+    // input reaches.
+    QList<QWidget *> lockable = {f.txtHensu2, f.UpDown1, f.UpDown2, f.UpDownP1Gen, f.UpDownP2Gen,
+                                 f.chkRevDir, f.chkChangeDirect};
+    for (const Rule &rule : rules_)
+        lockable.append(rule.control);
+    for (QWidget *w : lockable) {
+        w->installEventFilter(this);
+        for (QWidget *part : w->findChildren<QWidget *>())
+            part->installEventFilter(this);
+    }
+}
+
+QLineEdit *FieldRules::LineEditOf(QWidget *control)
+{
+    if (auto *combo = qobject_cast<QComboBox *>(control))
+        return combo->lineEdit();
+    return static_cast<QLineEdit *>(control);
 }
 
 void FieldRules::markChanged()
@@ -110,11 +143,61 @@ void FieldRules::setTextOf(const Rule &rule, const QString &text)
         static_cast<QLineEdit *>(rule.control)->setText(text);
 }
 
+const FieldRules::Rule *FieldRules::focusedRule() const
+{
+    for (QWidget *w = window_->focusWidget(); w; w = w->parentWidget())
+        if (const Rule *rule = ruleFor(w))
+            return rule;
+    return nullptr;
+}
+
+bool FieldRules::refuseWhileBusy(QEvent *event)
+{
+    if (!window_->isBusy())
+        return false;
+    switch (event->type()) {
+    case QEvent::KeyPress: {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
+            return false;
+        prompts().beep();
+        return true;
+    }
+    case QEvent::InputMethod:
+        if (!static_cast<QInputMethodEvent *>(event)->commitString().isEmpty())
+            prompts().beep();
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        prompts().beep();
+        return true;
+    case QEvent::MouseButtonRelease:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool FieldRules::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::KeyPress) {
+    if (refuseWhileBusy(event))
+        return true;
+    if (event->type() == QEvent::FocusIn) {
+        // Moving on to another field leaves an earlier refusal behind.
+        const Rule *rule = ruleFor(watched);
+        if (rule && refused_.rule && rule != refused_.rule)
+            refused_ = {};
+    } else if (event->type() == QEvent::KeyPress) {
+        typedByKey_ = nullptr;
         if (const Rule *rule = ruleFor(watched))
             return keyPress(*rule, static_cast<QKeyEvent *>(event));
+    } else if (event->type() == QEvent::KeyRelease) {
+        typedByKey_ = nullptr;
     } else if (event->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
         // A popup (the VEL list) or another window taking the focus does not leave the field.
@@ -135,6 +218,10 @@ bool FieldRules::keyPress(const Rule &rule, QKeyEvent *event)
             target->setFocus(Qt::TabFocusReason);
         return true;
     }
+    // Editing shortcuts (copy, cut, select all, paste) work as in any line edit; what a paste
+    // brings is cut down to digits afterwards.
+    if (event->modifiers() & (Qt::ControlModifier | Qt::MetaModifier))
+        return false;
     // Keys that type no character (arrows, Delete, Home, ...) are not the filter's business.
     const QString typed = event->text();
     if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
@@ -152,21 +239,72 @@ bool FieldRules::keyPress(const Rule &rule, QKeyEvent *event)
     if (backspace)
         return false;
     const QChar c = typed.at(0);
-    return !(typed.size() == 1 && c >= QLatin1Char('0') && c <= QLatin1Char('9'));
+    if (typed.size() == 1 && c >= QLatin1Char('0') && c <= QLatin1Char('9')) {
+        typedByKey_ = &rule;  // the length rule above has already been applied to this digit
+        return false;
+    }
+    return true;
 }
 
-void FieldRules::lostFocus(const Rule &rule)
+bool FieldRules::lostFocus(const Rule &rule)
 {
     const QString text = textOf(rule);
     if (!rule.dropDown && text.isEmpty())
-        return;
+        return true;
     const auto value = ReadNumber(text, 32);
     if (value && *value >= rule.leaveMin && *value <= rule.leaveMax)
-        return;
+        return true;
     setTextOf(rule, QString());
+    refused_ = {&rule, text};
     prompts().beep();
     QWidget *control = rule.control;
     QTimer::singleShot(0, control, [control] { control->setFocus(Qt::OtherFocusReason); });
+    return false;
+}
+
+bool FieldRules::acceptFocusedValue()
+{
+    if (const Rule *rule = focusedRule())
+        lostFocus(*rule);
+    if (!refused_.rule)
+        return true;
+    const Refusal refusal = std::exchange(refused_, {});
+    QString caption;
+    for (const FieldInfo &info : FieldTable()) {
+        if (refusal.rule->control->objectName() == QLatin1String(info.control)) {
+            caption = Str(GroupCaptionId(info.group)).trimmed() + QLatin1String(" / ") + Str(info.captionId).trimmed();
+            break;
+        }
+    }
+    MsgOk(Str(3004).arg(caption, refusal.text.trimmed()).arg(refusal.rule->leaveMin).arg(refusal.rule->leaveMax));
+    refusal.rule->control->setFocus(Qt::OtherFocusReason);
+    return false;
+}
+
+void FieldRules::keepDigitsOnly(const Rule &rule)
+{
+    QLineEdit *edit = LineEditOf(rule.control);
+    const QString text = edit->text();
+    const int cursor = edit->cursorPosition();
+    QString digits;
+    int digitsBeforeCursor = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char16_t c = text.at(i).unicode();
+        if (c >= u'\uFF10' && c <= u'\uFF19')  // full-width digits, as an input method commits them
+            c = static_cast<char16_t>(u'0' + (c - u'\uFF10'));
+        if (c < u'0' || c > u'9')
+            continue;
+        digits.append(QChar(c));
+        if (i < cursor)
+            ++digitsBeforeCursor;
+    }
+    const bool typed = std::exchange(typedByKey_, nullptr) == &rule;
+    if (!typed)
+        digits.truncate(rule.typedLimit);
+    if (digits == text)
+        return;
+    edit->setText(digits);
+    edit->setCursorPosition(std::min<int>(digitsBeforeCursor, digits.size()));
 }
 
 void FieldRules::chkChangeDirect_Click(bool ticked)

@@ -10,6 +10,7 @@
 #include <vector>
 
 class QKeyEvent;
+class QLineEdit;
 class QWidget;
 
 namespace kz {
@@ -27,6 +28,11 @@ public:
     // The rotation-direction unlock, by the new state of chkChangeDirect.
     void chkChangeDirect_Click(bool ticked);
 
+    // Before a command acts on the screen's data: the focused field's leave check, as if the focus
+    // had left it. False when a value was refused, now or by the focus change of the click that
+    // started the command; the user is told which field and what it accepts.
+    bool acceptFocusedValue();
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -40,15 +46,30 @@ private:
         std::function<QWidget *()> enterTarget;
     };
 
+    static QLineEdit *LineEditOf(QWidget *control);
     const Rule *ruleFor(QObject *control) const;
+    const Rule *focusedRule() const;
     bool keyPress(const Rule &rule, QKeyEvent *event);
-    void lostFocus(const Rule &rule);
+    // The leave check; false when the value was refused (field emptied, beep, focus kept).
+    bool lostFocus(const Rule &rule);
+    // Text that reached a field by a path other than a key press (input method, paste, drop):
+    // full-width digits become ASCII, anything else is dropped, and the field's length holds.
+    void keepDigitsOnly(const Rule &rule);
+    // Input that would change a parameter while an operation runs.
+    bool refuseWhileBusy(QEvent *event);
     QString textOf(const Rule &rule) const;
     void setTextOf(const Rule &rule, const QString &text);
     void markChanged();
 
     frmMain *window_;
     std::vector<Rule> rules_;
+    // The last value the leave check refused, until its field changes or the user is told.
+    struct Refusal {
+        const Rule *rule = nullptr;
+        QString text;
+    } refused_;
+    // The field a digit key was just let through to; its edit needs no further length rule.
+    const Rule *typedByKey_ = nullptr;
 };
 
 }  // namespace kz

@@ -46,7 +46,7 @@ int frmMain::TakeScreen()
     return 0;
 }
 
-int frmMain::SaveFileAs(const QString &target)
+int frmMain::SaveFileAs(const QString &target, QString *error)
 {
     const QString bare = QFileInfo(target).fileName();
     if (bare.isEmpty() || bare.compare(QLatin1String(".kzd"), Qt::CaseInsensitive) == 0)
@@ -54,17 +54,39 @@ int frmMain::SaveFileAs(const QString &target)
     const QString path = QFileInfo(target).isAbsolute() || workingFolder_.isEmpty()
                              ? target
                              : QDir(workingFolder_).filePath(target);
-    if (!WriteDataFile(path, Hensu))
+    if (!WriteDataFile(path, Hensu, error))
         return 1;
     DataName = DataNameOf(bare);
+    DataPath = QFileInfo(path).absoluteFilePath();
     ShowDataName();
     DataChanged = false;
     return 0;
 }
 
+bool frmMain::AskSaveBeforeDiscard()
+{
+    if (!DataChanged)
+        return true;
+    switch (prompts().message(Str(223), MsgButtons::YesNoCancel, MsgIcon::Question)) {
+    case MsgAnswer::Yes: {
+        const int saved = cmdSaveFile_Click();  // brackets itself; the caller's bracket resumes after it
+        CMDBTN_Muko();
+        Menyu_Muko();
+        // Replacing the screen after a save that did not happen would lose the edits.
+        return saved == 0;
+    }
+    case MsgAnswer::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void frmMain::cmdFileOpen_Click()
 {
     Bracket bracket(this);
+    if (!AskSaveBeforeDiscard())
+        return;
     CommonDialog1.title = Str(209);
     CommonDialog1.initialDir.clear();
     CommonDialog1.defaultExt = Str(204);
@@ -77,20 +99,39 @@ void frmMain::cmdFileOpen_Click()
     if (ReadDataFile(chosen.fullPath) != 0)
         return;
     DataName = DataNameOf(chosen.bareName);
+    DataPath = QFileInfo(chosen.fullPath).absoluteFilePath();
     ShowDataName();
     CopyTemp2Hensu();
     ScreenFill();
     DataChanged = false;
 }
 
+namespace {
+
+// "Saving was stopped", the system's reason on a line of its own, and what else did not happen.
+QString SaveFailedText(const QString &why, const QString &consequence = QString())
+{
+    QString text = Str(238);
+    if (!why.isEmpty())
+        text += QLatin1String("\r\n") + why;
+    if (!consequence.isEmpty())
+        text += QLatin1String("\r\n") + consequence;
+    return text;
+}
+
+}  // namespace
+
 int frmMain::cmdSaveFile_Click()
 {
     Bracket bracket(this);
+    if (!AcceptFocusedField())
+        return 1;
     if (TakeScreen() == 1)
         return 1;
     QString target;
-    if (DataName != Str(234) && DataName != Str(15)) {
-        target = DataName + Str(237);
+    if (!DataPath.isEmpty() && DataName != Str(234) && DataName != Str(15)) {
+        // Back where the data came from, whichever folder a dialog has shown since.
+        target = DataPath;
     } else {
         CommonDialog1.filter = Str(235) + Str(236);
         CommonDialog1.confirmOverwrite = true;
@@ -100,10 +141,11 @@ int frmMain::cmdSaveFile_Click()
             MsgOk(Str(238));
             return 1;
         }
-        target = chosen.bareName;
+        target = chosen.fullPath.isEmpty() ? chosen.bareName : chosen.fullPath;
     }
-    if (SaveFileAs(target) == 1) {
-        MsgOk(Str(238));
+    QString why;
+    if (SaveFileAs(target, &why) == 1) {
+        MsgOk(SaveFailedText(why));
         return 1;
     }
     return 0;
@@ -111,8 +153,15 @@ int frmMain::cmdSaveFile_Click()
 
 int frmMain::mnuFileSaveAs_Click()
 {
+    return saveAs(QString()) == SaveOutcome::Saved ? 0 : 1;
+}
+
+frmMain::SaveOutcome frmMain::saveAs(const QString &consequence)
+{
+    if (!AcceptFocusedField())
+        return SaveOutcome::Cancelled;
     if (TakeScreen() == 1)
-        return 1;
+        return SaveOutcome::Cancelled;
     CommonDialog1.title = Str(225);
     CommonDialog1.confirmOverwrite = true;
     CommonDialog1.mustExist = false;
@@ -122,30 +171,23 @@ int frmMain::mnuFileSaveAs_Click()
     CommonDialog1.initialDir.clear();
     const FileDialogResult chosen = showFileDialog(true);
     if (!chosen.accepted)
-        return 1;
-    return SaveFileAs(chosen.bareName);
+        return SaveOutcome::Cancelled;
+    QString why;
+    if (SaveFileAs(chosen.fullPath.isEmpty() ? chosen.bareName : chosen.fullPath, &why) == 1) {
+        // The user chose a file and expects it written: a failure is always said.
+        MsgOk(SaveFailedText(why, consequence));
+        return SaveOutcome::Failed;
+    }
+    return SaveOutcome::Saved;
 }
 
 void frmMain::mnuFileNew_Click()
 {
     Bracket bracket(this);
-    if (DataChanged) {
-        switch (prompts().message(Str(223), MsgButtons::YesNoCancel, MsgIcon::Question)) {
-        case MsgAnswer::Yes: {
-            const int saved = cmdSaveFile_Click();  // brackets itself; ours resumes after it
-            CMDBTN_Muko();
-            Menyu_Muko();
-            // Clearing the screen after a save that did not happen would lose the edits.
-            if (saved != 0)
-                return;
-            break;
-        }
-        case MsgAnswer::No:
-            break;
-        default:
-            return;
-        }
-    }
+    if (!AcceptFocusedField())
+        return;
+    if (!AskSaveBeforeDiscard())
+        return;
     Ui::frmMain &f = *ui;
     f.comboVEL1->setEditText(QStringLiteral("1"));
     f.comboVEL2->setEditText(QStringLiteral("1"));
@@ -158,10 +200,14 @@ void frmMain::mnuFileNew_Click()
                              f.txtNoWorkCount, f.txtRestartDelay})
             e->clear();
         f.chkRevDir->setChecked(false);
-        for (QLineEdit *e : {f.txtLowKaijoCnt, f.txtXXXCnt, f.txtHensu1, f.txtHensu2})
+        for (QLineEdit *e : {f.txtLowKaijoCnt, f.txtXXXCnt, f.txtHensu1})
             e->clear();
+        // SP1 takes no input: left blank it would fail the blank check of every later Save and
+        // Write, with nothing the user could do about it. 0 passes every check.
+        f.txtHensu2->setText(QStringLiteral("0"));
     }
     DataName = Str(15);
+    DataPath.clear();
     ShowDataName();
     DataChanged = false;
 }

@@ -21,6 +21,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QIcon>
 #include <QScreen>
 
@@ -142,48 +143,61 @@ void frmMain::Form_Load()
 
 void frmMain::connectMenus()
 {
-    connect(ui->cmdModeChange, &QPushButton::clicked, this, &frmMain::cmdModeChange_Click);
-    connect(ui->mnuViewOption, &QAction::triggered, this, &frmMain::mnuViewOption_Click);
+    // Every command is refused with a beep while another operation talks to the controller or a
+    // file, however it is reached: button, menu or shortcut. Stop is meant for a running move and
+    // Exit holds its close until the operation ends (closeEvent); the others would start a second
+    // conversation under the waiting one, or a dialog whose own event loop stalls it.
+    auto guarded = [this](auto command) {
+        return [this, command] {
+            if (!refuseWhileBusy())
+                command();
+        };
+    };
+    auto onClick = [this, guarded](QPushButton *button, auto command) {
+        connect(button, &QPushButton::clicked, this, guarded(command));
+    };
+    auto onTrigger = [this, guarded](QAction *action, auto command) {
+        connect(action, &QAction::triggered, this, guarded(command));
+    };
+    onClick(ui->cmdModeChange, [this] { cmdModeChange_Click(); });
+    onTrigger(ui->mnuViewOption, [this] { mnuViewOption_Click(); });
     connect(ui->mnuFileExit, &QAction::triggered, this, &frmMain::mnuFileExit_Click);
     // Help: the contents item stays hidden (there is no help file); About shows the About box.
     ui->mnuHelpContents->setVisible(false);
     ui->mnuHelpContents->setEnabled(false);
-    connect(ui->mnuHelpContents, &QAction::triggered, this, [this] { ShowHelp(this, Str(463)); });
-    connect(ui->mnuHelpAbout, &QAction::triggered, this, [this] {
+    onTrigger(ui->mnuHelpContents, [this] { ShowHelp(this, Str(463)); });
+    onTrigger(ui->mnuHelpAbout, [this] {
         frmAbout about(this);
         about.exec();
     });
     // Move mode, controller mode and version.
-    connect(ui->cmdSelectMove, &QPushButton::clicked, this, &frmMain::cmdSelectMove_Click);
-    connect(ui->cmdHome, &QPushButton::clicked, this, &frmMain::cmdHome_Click);
+    onClick(ui->cmdSelectMove, [this] { cmdSelectMove_Click(); });
+    onClick(ui->cmdHome, [this] { cmdHome_Click(); });
     connect(ui->cmdStop, &QPushButton::clicked, this, &frmMain::cmdStop_Click);
-    connect(ui->cmdReset, &QPushButton::clicked, this, &frmMain::cmdReset_Click);
-    connect(ui->mnuModeGaibu, &QAction::triggered, this, &frmMain::mnuModeGaibu_Click);
-    connect(ui->mnuModeTrancefer, &QAction::triggered, this, &frmMain::mnuModeTrancefer_Click);
-    connect(ui->mnuViewCtVersion, &QAction::triggered, this, &frmMain::mnuViewCtVersion_Click);
-    connect(ui->mnuShowInpOutp, &QAction::triggered, this, [this] {
-        if (!refuseWhileBusy())
-            ShowInputOutput(this);
-    });
+    onClick(ui->cmdReset, [this] { cmdReset_Click(); });
+    onTrigger(ui->mnuModeGaibu, [this] { mnuModeGaibu_Click(); });
+    onTrigger(ui->mnuModeTrancefer, [this] { mnuModeTrancefer_Click(); });
+    onTrigger(ui->mnuViewCtVersion, [this] { mnuViewCtVersion_Click(); });
+    onTrigger(ui->mnuShowInpOutp, [this] { ShowInputOutput(this); });
     // Printing.
-    connect(ui->mnuFilePrint, &QAction::triggered, this, [this] { mnuFilePrint_Click(*this); });
-    connect(ui->mnuFilePageSetup, &QAction::triggered, this, [this] { mnuFilePageSetup_Click(*this); });
+    onTrigger(ui->mnuFilePrint, [this] { mnuFilePrint_Click(*this); });
+    onTrigger(ui->mnuFilePageSetup, [this] { mnuFilePageSetup_Click(*this); });
     // Data files.
-    connect(ui->cmdFileOpen, &QPushButton::clicked, this, &frmMain::cmdFileOpen_Click);
-    connect(ui->mnuFileOpen, &QAction::triggered, this, &frmMain::cmdFileOpen_Click);
-    connect(ui->cmdSaveFile, &QPushButton::clicked, this, &frmMain::cmdSaveFile_Click);
-    connect(ui->mnuFileSave, &QAction::triggered, this, &frmMain::cmdSaveFile_Click);
-    connect(ui->mnuFileSaveAs, &QAction::triggered, this, &frmMain::mnuFileSaveAs_Click);
-    connect(ui->mnuFileNew, &QAction::triggered, this, &frmMain::mnuFileNew_Click);
+    onClick(ui->cmdFileOpen, [this] { cmdFileOpen_Click(); });
+    onTrigger(ui->mnuFileOpen, [this] { cmdFileOpen_Click(); });
+    onClick(ui->cmdSaveFile, [this] { cmdSaveFile_Click(); });
+    onTrigger(ui->mnuFileSave, [this] { cmdSaveFile_Click(); });
+    onTrigger(ui->mnuFileSaveAs, [this] { mnuFileSaveAs_Click(); });
+    onTrigger(ui->mnuFileNew, [this] { mnuFileNew_Click(); });
     // Controller transfers and verification.
-    connect(ui->cmdGetfromCt, &QPushButton::clicked, this, &frmMain::cmdGetfromCt_Click);
-    connect(ui->mnuFileGetfromCt, &QAction::triggered, this, &frmMain::cmdGetfromCt_Click);
-    connect(ui->cmdLoadtoCt, &QPushButton::clicked, this, &frmMain::cmdLoadtoCt_Click);
-    connect(ui->mnuFileLoadtoCt, &QAction::triggered, this, &frmMain::cmdLoadtoCt_Click);
-    connect(ui->cmdShogoCt, &QPushButton::clicked, this, &frmMain::cmdShogoCt_Click);
-    connect(ui->mnuCtShogo, &QAction::triggered, this, &frmMain::cmdShogoCt_Click);
-    connect(ui->cmdShogoFile, &QPushButton::clicked, this, &frmMain::cmdShogoFile_Click);
-    connect(ui->mnuShogoFile, &QAction::triggered, this, &frmMain::mnuShogoFile_Click);
+    onClick(ui->cmdGetfromCt, [this] { cmdGetfromCt_Click(); });
+    onTrigger(ui->mnuFileGetfromCt, [this] { cmdGetfromCt_Click(); });
+    onClick(ui->cmdLoadtoCt, [this] { cmdLoadtoCt_Click(); });
+    onTrigger(ui->mnuFileLoadtoCt, [this] { cmdLoadtoCt_Click(); });
+    onClick(ui->cmdShogoCt, [this] { cmdShogoCt_Click(); });
+    onTrigger(ui->mnuCtShogo, [this] { cmdShogoCt_Click(); });
+    onClick(ui->cmdShogoFile, [this] { cmdShogoFile_Click(); });
+    onTrigger(ui->mnuShogoFile, [this] { mnuShogoFile_Click(); });
 }
 
 void frmMain::applyIcons()
@@ -409,7 +423,19 @@ void frmMain::ScreenFill()
 
 void frmMain::ShowDataName()
 {
-    ui->lblShowName->setText(DataName);
+    // A file name is shown as it is, never interpreted as markup; a long one is shortened in the
+    // middle, and the whole path is in the tool tip.
+    QLabel *label = ui->lblShowName;
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(false);
+    label->setText(label->fontMetrics().elidedText(DataName, Qt::ElideMiddle, label->width()));
+    label->setToolTip(DataPath.isEmpty() ? (label->text() == DataName ? QString() : DataName)
+                                         : QDir::toNativeSeparators(DataPath));
+}
+
+bool frmMain::AcceptFocusedField()
+{
+    return rules_->acceptFocusedValue();
 }
 
 void frmMain::mnuFileExit_Click()
@@ -432,7 +458,8 @@ void frmMain::closeEvent(QCloseEvent *event)
         emit closeDeferred();
         return;
     }
-    if (!Form_QueryUnload()) {
+    // A value typed into the focused field gets its leave check before the exit question.
+    if (!AcceptFocusedField() || !Form_QueryUnload()) {
         event->ignore();
         return;
     }

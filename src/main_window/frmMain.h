@@ -83,8 +83,12 @@ public:
     int mnuFileSaveAs_Click();        // 0: saved
     void mnuFileNew_Click();
     // Writes Hensu to target (a bare name resolves against the working folder); sets the data name
-    // and clears the data-changed flag. 0 written, 1 not; shows no message.
-    int SaveFileAs(const QString &target);
+    // and path and clears the data-changed flag. 0 written, 1 not (the system's reason in error);
+    // shows no message.
+    int SaveFileAs(const QString &target, QString *error = nullptr);
+    // With the data-changed flag set, asks whether to save first (Yes saves). True when the screen
+    // may be replaced: saved, not wanted, or nothing to save.
+    bool AskSaveBeforeDiscard();
     // The data name of a file: its name without folder and without its last four characters.
     static QString DataNameOf(const QString &fileName);
 
@@ -119,6 +123,9 @@ public:
 
     // The check chain over the screen: blank check, take-in, range check. 0 when all pass.
     int TakeScreen();
+    // Runs the leave check of the focused parameter field as if the focus had left it, before a
+    // command acts on the screen's data. False (and the user told why) when a value was refused.
+    bool AcceptFocusedField();
 
     // The sensor and homing groups take part: show-parameters option on and framParameta enabled.
     bool ParameterGroupsActive() const;
@@ -173,6 +180,10 @@ private:
     // Form_QueryUnload: true when the close may go on.
     bool Form_QueryUnload();
     void Form_Unload();
+
+    enum class SaveOutcome { Saved, Cancelled, Failed };
+    // Save As; a failure's message ends with consequence (what else did not happen).
+    SaveOutcome saveAs(const QString &consequence);
 
     // The shared file dialog: each use sets only what it names, the rest stays from the last use.
     FileDialogResult showFileDialog(bool save);

@@ -30,14 +30,14 @@ void frmMain::mnuShogoFile_Click()
 
 void frmMain::PosiDataCtShogo()
 {
-    if (TakeScreen() == 0 && ReadCtBlocks() == 0)
+    if (AcceptFocusedField() && TakeScreen() == 0 && ReadCtBlocks() == 0)
         VerifyReport(ParameterGroupsActive());
     CloseCommPort();
 }
 
 void frmMain::PosiDataFileShogo()
 {
-    if (TakeScreen() == 1)
+    if (!AcceptFocusedField() || TakeScreen() == 1)
         return;
     CommonDialog1.title = Str(203);
     CommonDialog1.defaultExt = Str(204);

@@ -68,6 +68,8 @@ QPrinter &ReportPrinter()
 
 void mnuFilePrint_Click(frmMain &w)
 {
+    if (!w.AcceptFocusedField())
+        return;
     ButtonsOff off(w);
     {
         frmPrintSelect select(&w);
