@@ -8,11 +8,16 @@
 #include "main_window/updown.h"
 #include "params/parameter_set.h"
 #include "support/fake_port.h"
+#include "support/sample_sets.h"
 #include "support/scripted_prompts.h"
 #include "support/test_env.h"
 #include "ui_frmMain.h"
 
+#include <QAction>
+#include <QClipboard>
+#include <QInputMethodEvent>
 #include <QTest>
+#include <QToolButton>
 
 using namespace kz;
 
@@ -59,6 +64,9 @@ struct Fixture {
     }
 };
 
+const QString kPosition1Refused =
+    QStringLiteral("The value 999 in \"Position 1 / Position(pulse)\" is out of range (0 to 400). Please enter a valid value.");
+
 }  // namespace
 
 class TestFieldRules : public QObject {
@@ -98,6 +106,143 @@ private slots:
         QCOMPARE(x.prompts.beeps, beeps);
         if (beeps)  // the focus comes back to the field
             QTRY_COMPARE(QApplication::focusWidget(), w);
+    }
+
+    // A command started from a menu or a shortcut while a field has the focus runs that field's
+    // leave check first: a refused value stops the command, and the user is told why.
+    void leaveCheckRunsBeforeCommands_data()
+    {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<bool>("shortcut");
+        QTest::newRow("Save, by Ctrl+S") << "mnuFileSave" << true;
+        QTest::newRow("Save") << "mnuFileSave" << false;
+        QTest::newRow("Save As") << "mnuFileSaveAs" << false;
+        QTest::newRow("Write") << "mnuFileLoadtoCt" << false;
+        QTest::newRow("Verify C/T") << "mnuCtShogo" << false;
+        QTest::newRow("Verify File") << "mnuShogoFile" << false;
+        QTest::newRow("Print") << "mnuFilePrint" << false;
+        QTest::newRow("New") << "mnuFileNew" << false;
+        QTest::newRow("Read") << "mnuFileGetfromCt" << false;
+        QTest::newRow("Exit") << "mnuFileExit" << false;
+    }
+
+    void leaveCheckRunsBeforeCommands()
+    {
+        QFETCH(QString, action);
+        QFETCH(bool, shortcut);
+        Fixture x;
+        Hensu = test::ExampleSet();
+        x.window->ScreenFill();
+        x.f->txtPosi1->clear();
+        x.type(x.f->txtPosi1, QStringLiteral("999"));
+        QCOMPARE(QApplication::focusWidget(), x.f->txtPosi1);
+        if (shortcut)
+            QTest::keyClick(x.window.get(), Qt::Key_S, Qt::ControlModifier);
+        else
+            x.window->findChild<QAction *>(action)->trigger();
+        QCOMPARE(x.prompts.texts(), QStringList{kPosition1Refused});
+        QCOMPARE(x.prompts.beeps, 1);
+        QVERIFY(x.prompts.fileRequests.isEmpty());
+        QVERIFY(x.port.frames.isEmpty());
+        QCOMPARE(x.f->txtPosi1->text(), QString());
+        QVERIFY(x.window->isVisible());
+        QTRY_COMPARE(QApplication::focusWidget(), x.f->txtPosi1);
+        // Told once: the next try goes on to the command's own dialogs.
+        if (action == QLatin1String("mnuFilePrint"))
+            return;  // its selection dialog is modal
+        x.f->txtPosi1->setText(QStringLiteral("400"));
+        x.prompts.answers.enqueue(MsgAnswer::Cancel);
+        x.prompts.fileResults.enqueue(test::Cancelled());
+        x.window->findChild<QAction *>(action)->trigger();
+        QCOMPARE(x.prompts.texts().count(kPosition1Refused), 1);
+    }
+
+    // A click on a button takes the focus from the field; the refused value stops the command and
+    // says why instead of being swallowed.
+    void clickWithARefusedValueSaysWhy()
+    {
+        Fixture x;
+        Hensu = test::ExampleSet();
+        x.window->ScreenFill();
+        x.f->txtPosi1->clear();
+        x.type(x.f->txtPosi1, QStringLiteral("999"));
+        QTest::mouseClick(x.f->cmdLoadtoCt, Qt::LeftButton);
+        QTRY_COMPARE(x.prompts.texts(), QStringList{kPosition1Refused});
+        QVERIFY(x.port.frames.isEmpty());
+        QCOMPARE(x.f->txtPosi1->text(), QString());
+    }
+
+    // Full-width digits from an input method, pastes and drops reach a field as plain digits within
+    // its length; the editing shortcuts work as in any line edit.
+    void digitsOnlyFromEveryInputPath()
+    {
+        Fixture x;
+        QLineEdit *e = x.f->txtPosi1;
+        e->clear();
+        e->setFocus();
+        QInputMethodEvent commit;
+        commit.setCommitString(QStringLiteral("１２３"));
+        QApplication::sendEvent(e, &commit);
+        QCOMPARE(e->text(), QStringLiteral("123"));
+
+        QTest::keyClick(e, Qt::Key_A, Qt::ControlModifier);
+        QCOMPARE(e->selectedText(), QStringLiteral("123"));
+        QTest::keyClick(e, Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("123"));
+        QTest::keyClick(e, Qt::Key_X, Qt::ControlModifier);
+        QCOMPARE(e->text(), QString());
+
+        QGuiApplication::clipboard()->setText(QStringLiteral("a4b5c6d7 "));
+        QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(e->text(), QStringLiteral("456"));  // digits only, three at most
+        QTest::keyClick(e, Qt::Key_Home);
+        QGuiApplication::clipboard()->setText(QStringLiteral("9"));
+        QTest::keyClick(e, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(e->text(), QStringLiteral("945"));
+        e->setText(QStringLiteral("45"));  // in range: leaving the field is no refusal
+
+        // The drop-down fields as well.
+        x.f->comboVEL1->setEditText(QString());
+        x.f->comboVEL1->setFocus();
+        QGuiApplication::clipboard()->setText(QStringLiteral("１x2y3"));
+        QTest::keyClick(x.f->comboVEL1, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(x.f->comboVEL1->currentText(), QStringLiteral("12"));
+        QCOMPARE(x.prompts.beeps, 0);
+    }
+
+    // While an operation runs, no input reaches a parameter control: typed keys, input-method
+    // text, spinner and check-box clicks are refused with a beep.
+    void parameterControlsTakeNoInputWhileAnOperationRuns()
+    {
+        Fixture x;
+        x.showParameters(true);
+        Hensu = test::ExampleSet();
+        x.window->ScreenFill();
+        DataChanged = false;
+        x.f->txtPosi1->setFocus();
+        {
+            frmMain::Busy busy(x.window.get());
+            QTest::keyClicks(x.f->txtPosi1, QStringLiteral("7"));
+            QTest::keyClick(x.f->txtPosi1, Qt::Key_Backspace);
+            QInputMethodEvent commit;
+            commit.setCommitString(QStringLiteral("5"));
+            QApplication::sendEvent(x.f->txtPosi1, &commit);
+            for (QWidget *w : {static_cast<QWidget *>(x.f->chkRevDir), static_cast<QWidget *>(x.f->chkChangeDirect)})
+                QTest::mouseClick(w, Qt::LeftButton);
+            for (auto *button : x.f->UpDown1->findChildren<QToolButton *>())
+                QTest::mouseClick(button, Qt::LeftButton);
+            QTest::keyClicks(x.f->comboVEL2, QStringLiteral("1"));
+            QCOMPARE(x.prompts.beeps, 8);
+        }
+        QCOMPARE(x.f->txtPosi1->text(), QStringLiteral("200"));
+        QCOMPARE(x.f->lblPosi1Acc->text(), QStringLiteral("5"));
+        QCOMPARE(x.f->comboVEL2->currentText(), QStringLiteral("20"));
+        QVERIFY(!x.f->chkChangeDirect->isChecked());
+        QVERIFY(x.prompts.shown.isEmpty());
+        QVERIFY(!DataChanged);
+        // Afterwards the fields take input again.
+        QTest::keyClick(x.f->txtPosi1, Qt::Key_Backspace);
+        QCOMPARE(x.f->txtPosi1->text(), QStringLiteral("20"));
     }
 
     void emptyFieldsPassTheLeaveCheck()

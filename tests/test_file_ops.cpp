@@ -12,9 +12,12 @@
 #include "ui_frmMain.h"
 
 #include <QDir>
+#include <QLineEdit>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace kz;
 using test::Cancelled;
@@ -129,6 +132,161 @@ private slots:
         x.window->cmdFileOpen_Click();
         QCOMPARE(x.prompts.shown.size(), 3);
         QVERIFY(x.f->cmdFileOpen->isEnabled());
+    }
+
+    // With unsaved edits, Open asks as New data does; only a save that happened or a No lets it
+    // replace the screen.
+    void openAsksBeforeItDiscards_data()
+    {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("saveTo");  // file chosen in the Save dialog; empty: cancelled
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("Cancel") << int(MsgAnswer::Cancel) << QString() << false;
+        QTest::newRow("No") << int(MsgAnswer::No) << QString() << true;
+        QTest::newRow("Yes, saved") << int(MsgAnswer::Yes) << QStringLiteral("kept.kzd") << true;
+        QTest::newRow("Yes, save cancelled") << int(MsgAnswer::Yes) << QString() << false;
+        QTest::newRow("Yes, save failed") << int(MsgAnswer::Yes) << QStringLiteral("gone/kept.kzd") << false;
+    }
+
+    void openAsksBeforeItDiscards()
+    {
+        QFETCH(int, answer);
+        QFETCH(QString, saveTo);
+        QFETCH(bool, opened);
+        Fixture x;
+        ParameterSet other = test::ExampleSet();
+        other.Position1 = 11;
+        QVERIFY(WriteDataFile(x.path("other.kzd"), other));
+        x.f->txtPosi1->setText(QStringLiteral("77"));
+        QVERIFY(DataChanged);
+        x.prompts.answers.enqueue(MsgAnswer(answer));
+        if (answer == int(MsgAnswer::Yes))
+            x.prompts.fileResults.enqueue(saveTo.isEmpty() ? Cancelled() : Chosen(x.path(saveTo)));
+        x.prompts.fileResults.enqueue(Chosen(x.path("other.kzd")));
+        x.window->cmdFileOpen_Click();
+        QCOMPARE(x.prompts.shown.first().text, kChangedQuestion);
+        QCOMPARE(x.prompts.shown.first().buttons, MsgButtons::YesNoCancel);
+        QCOMPARE(x.f->txtPosi1->text(), opened ? QStringLiteral("11") : QStringLiteral("77"));
+        QCOMPARE(DataChanged, !opened);
+        if (answer == int(MsgAnswer::Yes) && !saveTo.isEmpty() && opened) {
+            ParameterSet saved = test::ExampleSet();
+            saved.Position1 = 77;
+            QCOMPARE(ReadAll(x.path(saveTo)), DataFileBytes(saved));
+        }
+        QVERIFY(x.f->cmdFileOpen->isEnabled());
+    }
+
+    // Save replaces the file the data came from, whichever folder a later dialog (Verify File
+    // here) has shown, and keeps its name as it was spelt.
+    void saveGoesBackToTheFileTheDataCameFrom_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("lower case") << QStringLiteral("x.kzd");
+        QTest::newRow("upper case") << QStringLiteral("UPPER.KZD");
+    }
+
+    void saveGoesBackToTheFileTheDataCameFrom()
+    {
+        QFETCH(QString, name);
+        Fixture x;
+        QVERIFY(QDir(x.files.path()).mkpath("A") && QDir(x.files.path()).mkpath("B"));
+        const QString a = x.path("A/" + name);
+        QVERIFY(WriteDataFile(a, test::ExampleSet()));
+        QVERIFY(WriteDataFile(x.path("B/y.kzd"), test::ExampleSet()));
+        x.prompts.fileResults.enqueue(Chosen(a));
+        x.window->cmdFileOpen_Click();
+        x.prompts.fileResults.enqueue(Chosen(x.path("B/y.kzd")));
+        x.window->cmdShogoFile_Click();
+        x.f->txtPosi1->setText(QStringLiteral("123"));
+        QCOMPARE(x.window->cmdSaveFile_Click(), 0);
+        QCOMPARE(x.prompts.fileRequests.size(), 2);  // no Save dialog
+        ParameterSet edited = test::ExampleSet();
+        edited.Position1 = 123;
+        QCOMPARE(ReadAll(a), DataFileBytes(edited));
+        QCOMPARE(QDir(x.path("A")).entryList(QDir::Files), QStringList{name});
+        QCOMPARE(QDir(x.path("B")).entryList(QDir::Files), QStringList{QStringLiteral("y.kzd")});
+        QVERIFY(!DataChanged);
+        // Data from the controller or New data have no file: Save asks for one.
+        x.window->mnuFileNew_Click();
+        x.window->ScreenFill();
+        x.prompts.fileResults.enqueue(Cancelled());
+        QCOMPARE(x.window->cmdSaveFile_Click(), 1);
+        QCOMPARE(x.prompts.fileRequests.size(), 3);
+    }
+
+    // A Save As that fails says so with the system's reason; one the user cancels says nothing.
+    void saveAsFailureSaysWhy()
+    {
+        Fixture x;
+        QFile plain(x.path("plain"));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+        plain.close();
+        x.prompts.fileResults.enqueue(Chosen(x.path("plain/inside.kzd")));  // a folder that is a file
+        QCOMPARE(x.window->mnuFileSaveAs_Click(), 1);
+        QCOMPARE(x.prompts.shown.size(), 1);
+        const QStringList lines = x.prompts.shown.first().text.split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.size(), 2);
+        QCOMPARE(lines.first(), QStringLiteral("Saving was stopped"));
+        QVERIFY2(!lines.last().isEmpty(), "the system's reason");
+        QCOMPARE(x.f->lblShowName->text(), QStringLiteral("New data"));
+    }
+
+    // New data with the sensor and homing groups shown leaves SP1, which takes no input, at 0:
+    // Save and Write are not blocked for ever by a field the user cannot fill.
+    void newDataLeavesNoFieldThatCannotBeFilled()
+    {
+        Fixture x;
+        ParametaShowFlag = true;
+        HomeParaShowFlag = true;
+        x.window->HomePara_Yuko();
+        x.window->ApplyShowParametersLayout();
+        x.window->EditModeLayout();
+        x.window->mnuFileNew_Click();
+        QCOMPARE(x.f->txtHensu2->text(), QStringLiteral("0"));
+        const std::pair<QLineEdit *, const char *> typed[] = {
+            {x.f->txtPosi1, "10"}, {x.f->txtPosi2, "20"}, {x.f->txtPosi1Timer, "1"}, {x.f->txtPosi2Timer, "2"},
+            {x.f->txtHomeSokudo, "3"}, {x.f->txtHomePosi, "4"}, {x.f->txtOffsetSokudo, "5"},
+            {x.f->txtOffsetPosi, "6"}, {x.f->txtSentanCount, "7"}, {x.f->txtNoWorkCount, "8"},
+            {x.f->txtRestartDelay, "9"}, {x.f->txtLowKaijoCnt, "10"}, {x.f->txtXXXCnt, "11"},
+            {x.f->txtHensu1, "12"}};
+        for (const auto &[edit, text] : typed)
+            edit->setText(QLatin1String(text));
+        x.prompts.fileResults.enqueue(Chosen(x.path("fresh.kzd")));
+        QCOMPARE(x.window->cmdSaveFile_Click(), 0);
+        QVERIFY(x.prompts.shown.isEmpty());
+        QCOMPARE(Hensu.Sp1, 0);
+    }
+
+    // Anything that is not a regular file gets the cannot-read message at once, from Open and
+    // Verify File alike (printing a file reads it the same way); a pipe would block for ever.
+    void onlyRegularFilesAreRead_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("named pipe") << QStringLiteral("fifo");
+        QTest::newRow("folder") << QStringLiteral("dir");
+        QTest::newRow("device") << QStringLiteral("device");
+        QTest::newRow("vanished") << QStringLiteral("gone");
+    }
+
+    void onlyRegularFilesAreRead()
+    {
+        QFETCH(QString, kind);
+        Fixture x;
+        QString path = x.path("thing.kzd");
+        if (kind == QLatin1String("fifo"))
+            QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        else if (kind == QLatin1String("dir"))
+            QVERIFY(QDir(x.files.path()).mkdir("thing.kzd"));
+        else if (kind == QLatin1String("device"))
+            path = QStringLiteral("/dev/zero");
+        const QString cannotRead = QStringLiteral("Error occured while opening file.\r\nOpening file was stopped.");
+        x.prompts.fileResults.enqueue(Chosen(path));
+        x.window->cmdFileOpen_Click();
+        x.prompts.fileResults.enqueue(Chosen(path));
+        x.window->cmdShogoFile_Click();
+        QCOMPARE(x.prompts.texts(), (QStringList{cannotRead, cannotRead}));
+        QCOMPARE(Hensu, test::ExampleSet());
+        QCOMPARE(x.f->lblShowName->text(), QStringLiteral("New data"));
     }
 
     void saveCancelledOrFailedSaysSavingWasStopped()
