@@ -74,6 +74,45 @@ private slots:
         QCOMPARE(PortOccupy, occupy);
     }
 
+    // Numbers written by hand read as every number the tool reads: rounded, ties to even. Text
+    // that is no number at all keeps the value the tool had.
+    void handWrittenNumbers_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("portNo");
+        QTest::newRow("3.6") << "3.6" << 4;
+        QTest::newRow("2.5 ties to even") << "2.5" << 2;
+        QTest::newRow("3.5 ties to even") << "3.5" << 4;
+        QTest::newRow("blanks around") << "  7 " << 7;
+        QTest::newRow("+5") << "+5" << 5;
+        QTest::newRow("1e1") << "1e1" << 10;
+        QTest::newRow(".6") << ".6" << 1;
+        QTest::newRow("no number: kept") << "x3" << 99;
+        QTest::newRow("empty: kept") << "" << 99;
+        QTest::newRow("beyond 16 bits: kept") << "40000" << 99;
+    }
+
+    void handWrittenNumbers()
+    {
+        QFETCH(QString, stored);
+        QFETCH(int, portNo);
+        test::TestEnv env;
+        env.writeSetting(QStringLiteral("PortNo"), stored);
+        env.writeSetting(QStringLiteral("Language"), stored == QLatin1String("3.6") ? QStringLiteral("1.0") : stored);
+        PortNo = 99;
+        LoadPortNo();
+        QCOMPARE(PortNo, portNo);
+        // Exit writes back what was read, never 0 over a hand-written value.
+        SavePortNo();
+        PortNo = 0;
+        LoadPortNo();
+        QCOMPARE(PortNo, portNo);
+        if (stored == QLatin1String("3.6")) {
+            LoadLanguage();
+            QCOMPARE(LangOffset, 0);  // "1.0" is Japanese
+        }
+    }
+
     void garbagePortNoKeepsTheOldValue()
     {
         test::TestEnv env;
