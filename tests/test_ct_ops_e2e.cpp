@@ -258,7 +258,8 @@ private slots:
         PortNo = 9;  // nothing there
         x.prompts.answers.enqueue(MsgAnswer::Ok);
         x.window->cmdLoadtoCt_Click();
-        QCOMPARE(x.prompts.texts().last(), QStringLiteral("Communication error occurs!"));
+        QVERIFY(!PortFailureDetail().isEmpty());  // the reason follows the message
+        QCOMPARE(x.prompts.texts().last(), QStringLiteral("Communication error occurs!") + PortFailureDetail());
     }
 
     void verifyAgainstTheController()

@@ -150,7 +150,8 @@ private slots:
         x.window->cmdSelectMove_Click();
         x.window->cmdHome_Click();
         x.window->cmdReset_Click();
-        QCOMPARE(x.prompts.texts(), QStringList(3, QStringLiteral("Communication error occurs!")));
+        QVERIFY(!PortFailureDetail().isEmpty());  // the reason follows each message
+        QCOMPARE(x.prompts.texts(), QStringList(3, QStringLiteral("Communication error occurs!") + PortFailureDetail()));
         QVERIFY(x.f->cmdSelectMove->isEnabled());
     }
 
@@ -212,7 +213,8 @@ private slots:
         PortNo = 9;
         ForceClosePort();
         x.window->mnuModeTrancefer_Click();
-        QCOMPARE(x.prompts.texts().last(), QStringLiteral("Communication error occurs!"));
+        QVERIFY(!PortFailureDetail().isEmpty());
+        QCOMPARE(x.prompts.texts().last(), QStringLiteral("Communication error occurs!") + PortFailureDetail());
     }
 
     void version_data()

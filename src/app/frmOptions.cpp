@@ -8,11 +8,14 @@
 #include "app/twips.h"
 #include "link/comm_port.h"
 #include "link/port.h"
+#include "link/serial_devices.h"
 #include "main_window/frmMain.h"
 #include "params/read_number.h"
 #include "ui_frmOptions.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QTreeWidget>
 
 namespace kz {
 
@@ -23,6 +26,10 @@ frmOptions::frmOptions(QWidget *owner) : QDialog(owner), ui(std::make_unique<Ui:
     connect(ui->cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
     connect(ui->cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(ui->cmdApply, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ui->cmdAssign, &QPushButton::clicked, this, &frmOptions::cmdAssign_Click);
+    connect(ui->cmdRemove, &QPushButton::clicked, this, &frmOptions::cmdRemove_Click);
+    connect(ui->lstSerialDevices, &QTreeWidget::itemSelectionChanged, this,
+            &frmOptions::lstSerialDevices_SelectionChanged);
     Form_Load(owner);
 }
 
@@ -44,6 +51,13 @@ void frmOptions::Form_Load(QWidget *owner)
     QGuiApplication::restoreOverrideCursor();
     FillPortList();
     ShowPermissionNote();
+    FillDeviceList();
+#ifdef Q_OS_WIN
+    // COM numbers are the system's own there; nothing to assign.
+    for (QWidget *w : {static_cast<QWidget *>(ui->lblAssignPortNo), static_cast<QWidget *>(ui->spinAssignPortNo),
+                       static_cast<QWidget *>(ui->cmdAssign), static_cast<QWidget *>(ui->cmdRemove)})
+        w->hide();
+#endif
     portNoAtLoad_ = PortNo;
 
     if (ParametaShowFlag) {
@@ -67,6 +81,109 @@ void frmOptions::FillPortList()
     list->setCurrentIndex(current);
     if (current < 0)
         list->clearEditText();
+}
+
+void frmOptions::FillDeviceList()
+{
+    QTreeWidget *list = ui->lstSerialDevices;
+    list->setHeaderLabels({Str(3121), Str(3122), Str(3123), Str(3124), Str(3125), Str(3126)});
+    list->clear();
+    devices_ = SerialDevices().devices();
+    rows_ = PortAssignments(devices_);
+    for (qsizetype i = 0; i < rows_.size(); ++i) {
+        const PortRow &row = rows_[i];
+        const SerialDevice &d = row.device;
+        auto *item = new QTreeWidgetItem(list);
+        item->setText(0, row.portNo ? QStringLiteral("COM%1").arg(row.portNo) : Str(3104));
+        item->setText(1, d.location);
+        item->setText(2, row.connected ? d.description : Str(3130));
+        item->setText(3, d.manufacturer);
+        item->setText(4, d.serialNumber);
+        item->setText(5, d.vidPid());
+        if (!d.stablePath.isEmpty())
+            item->setToolTip(1, d.stablePath);
+        item->setData(0, Qt::UserRole, int(i));
+    }
+    for (int column = 0; column < list->columnCount(); ++column)
+        list->resizeColumnToContents(column);
+    lstSerialDevices_SelectionChanged();
+}
+
+const PortRow *frmOptions::ChosenRow() const
+{
+    const QList<QTreeWidgetItem *> chosen = ui->lstSerialDevices->selectedItems();
+    if (chosen.isEmpty())
+        return nullptr;
+    const int i = chosen.first()->data(0, Qt::UserRole).toInt();
+    return i >= 0 && i < rows_.size() ? &rows_[i] : nullptr;
+}
+
+void frmOptions::lstSerialDevices_SelectionChanged()
+{
+    const PortRow *row = ChosenRow();
+    const bool unassigned = row && row->portNo == 0;
+    ui->cmdAssign->setEnabled(unassigned);
+    ui->spinAssignPortNo->setEnabled(unassigned);
+    ui->cmdRemove->setEnabled(row && row->linked);
+    if (unassigned) {
+        // A number is free when nothing answers to it: no link, no UART of the system, no port the
+        // probe could open.
+        const int free = LowestFreePortNo(devices_, [](int n) { return PortAvailable(n); });
+        if (free)
+            ui->spinAssignPortNo->setValue(free);
+    }
+}
+
+void frmOptions::cmdAssign_Click()
+{
+    const PortRow *row = ChosenRow();
+    if (!row || row->portNo != 0)
+        return;
+    const int n = ui->spinAssignPortNo->value();
+    QString error;
+    if (PortNoLinked(n)) {
+        MsgOk(Str(3131).arg(n).arg(QFileInfo(PortLinkPath(n)).symLinkTarget()));
+        return;
+    }
+    if (!AssignPort(n, row->device, &error)) {
+        MsgOk(Str(3132).arg(n).arg(error));
+        return;
+    }
+    Reprobe(n);
+}
+
+void frmOptions::cmdRemove_Click()
+{
+    const PortRow *row = ChosenRow();
+    if (!row || !row->linked)
+        return;
+    const int n = row->portNo;
+    QString error;
+    if (!RemovePortAssignment(n, &error)) {
+        MsgOk(Str(3133).arg(n).arg(error));
+        return;
+    }
+    Reprobe(0);
+}
+
+void frmOptions::Reprobe(int portNo)
+{
+    const QString text = ui->comboPortNo->currentText();
+    ProbePorts();
+    FillPortList();
+    ShowPermissionNote();
+    FillDeviceList();
+    const int index = ui->comboPortNo->findText(PortListName(portNo));
+    if (portNo && PortAvailable(portNo) && index >= 0)
+        ui->comboPortNo->setCurrentIndex(index);
+    else
+        ui->comboPortNo->setEditText(text);  // the user's choice so far stays
+    // Keep the newly numbered device chosen, so that its row shows what happened.
+    for (int i = 0; i < ui->lstSerialDevices->topLevelItemCount() && portNo; ++i) {
+        QTreeWidgetItem *item = ui->lstSerialDevices->topLevelItem(i);
+        if (item->text(0) == QStringLiteral("COM%1").arg(portNo))
+            item->setSelected(true);
+    }
 }
 
 void frmOptions::ShowPermissionNote()

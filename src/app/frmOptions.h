@@ -2,6 +2,12 @@
 // The Options dialog: the COM port (from the ports that could be opened), the port-occupy option,
 // and whether the sensor and homing parameters are shown and the homing parameters may be changed.
 // Each time it loads it probes COM1 to COM32 anew, which leaves the link's port closed.
+//
+// Beside the list of COM numbers the port page lists the serial devices the system has, each with
+// the COM number it is, and the numbers whose device is not connected; an adapter without a
+// number can be assigned one (a link in the ports folder) and an assignment removed.
+
+#include "link/port_assign.h"
 
 #include <QDialog>
 #include <memory>
@@ -27,11 +33,24 @@ public:
 
     void cmdOK_Click();
     void chkParametaShow_Click();
+    // Assigns the chosen device (a row without a number) to the number in spinAssignPortNo.
+    void cmdAssign_Click();
+    // Removes the chosen row's link.
+    void cmdRemove_Click();
+    void lstSerialDevices_SelectionChanged();
 
 private:
     void Form_Load(QWidget *owner);
     void FillPortList();
     void ShowPermissionNote();
+    void FillDeviceList();
+    // After an assignment changed: probe again, refill both lists, and choose portNo in the port
+    // list when it can be opened.
+    void Reprobe(int portNo);
+    const PortRow *ChosenRow() const;
+
+    QList<SerialDevice> devices_;
+    QList<PortRow> rows_;
 
     std::unique_ptr<Ui::frmOptions> ui;
     int portNoAtLoad_ = 0;

@@ -3,16 +3,13 @@
 #include "app/strings.h"
 #include "link/comm_port.h"
 #include "link/port.h"
+#include "link/port_diag.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <array>
 
-#ifdef Q_OS_UNIX
-#include <cerrno>
-#include <unistd.h>
-#endif
 
 namespace kz {
 
@@ -22,28 +19,6 @@ std::array<ProbedPort, kLastPortNo + 1> &Table()
 {
     static std::array<ProbedPort, kLastPortNo + 1> table;
     return table;
-}
-
-// Only a refusal counts: a device that vanished since it was seen is left to the open to find.
-bool SystemAccess(const QString &device)
-{
-#ifdef Q_OS_UNIX
-    return ::access(QFile::encodeName(device).constData(), R_OK | W_OK) == 0 || errno != EACCES;
-#else
-    Q_UNUSED(device);
-    return true;
-#endif
-}
-
-std::function<bool(const QString &)> &AccessCheck()
-{
-    static std::function<bool(const QString &)> check;
-    return check;
-}
-
-bool MayOpen(const QString &device)
-{
-    return AccessCheck() ? AccessCheck()(device) : SystemAccess(device);
 }
 
 bool InRange(int n)
@@ -103,7 +78,7 @@ void ProbePorts()
         // Most numbers have no device at all; trying to open them would only cost time.
         if (!QFileInfo::exists(entry.device))
             continue;
-        if (!MayOpen(entry.device)) {
+        if (!DeviceAccessible(entry.device)) {
             entry.state = PortState::NoPermission;
             continue;
         }
@@ -162,11 +137,6 @@ QString NoPermissionDetails()
     for (int n : PortsWithoutPermission())
         lines << PortListName(n);
     return lines.join(QLatin1Char('\n'));
-}
-
-void SetDeviceAccessCheck(std::function<bool(const QString &device)> check)
-{
-    AccessCheck() = std::move(check);
 }
 
 }  // namespace kz

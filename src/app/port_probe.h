@@ -8,7 +8,8 @@
 
 #include <QList>
 #include <QString>
-#include <functional>
+
+#include "link/port_diag.h"  // SetDeviceAccessCheck, the seam the probe shares with the link
 
 namespace kz {
 
@@ -45,9 +46,5 @@ QList<int> PortsWithoutPermission();
 QString NoPermissionNote();
 // One "COMn (device)" line per such port, for a closer look.
 QString NoPermissionDetails();
-
-// Whether this user may read and write a device. Production asks the system (access(2)); tests,
-// which run with every permission, install their own answer. An empty function restores it.
-void SetDeviceAccessCheck(std::function<bool(const QString &device)> check);
 
 }  // namespace kz

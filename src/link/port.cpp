@@ -4,6 +4,7 @@
 #include "app/settings.h"
 #include "link/comm_port.h"
 #include "link/link_view.h"
+#include "link/port_diag.h"
 #include "link/qt_comm_port.h"
 
 #include <QDir>
@@ -23,17 +24,29 @@ CommPort *&TestPort()
     return port;
 }
 
-int OpenNumber(int number)
+// On a failure *device is what the number resolved to and *error the port's own words.
+int OpenNumber(int number, QString *device, QString *error)
 {
     CommPort &port = Port();
     if (port.isOpen())
         return 0;
     if (number < 1 || number > 32)
         return 1;
-    if (!port.open(PortDevicePath(number)))
+    *device = PortDevicePath(number);
+    // A device closed to this user is not tried: the answer is known, and it is the same for
+    // every user (root would open it regardless).
+    if (!DeviceAccessible(*device))
         return 1;
+    if (!port.open(*device)) {
+        *error = port.errorText();
+        return 1;
+    }
     // A failure after the open leaves the port open, as the caller may still close it.
-    return port.configure(LineSettingsText(BaudIndex)) ? 0 : 1;
+    if (!port.configure(LineSettingsText(BaudIndex))) {
+        *error = port.errorText();
+        return 1;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -79,7 +92,14 @@ int OpenCommPort()
 {
     if (PortNo < 1 || PortNo > 32)
         LoadPortNo();
-    return OpenNumber(PortNo);
+    QString device;
+    QString error;
+    if (OpenNumber(PortNo, &device, &error) == 0) {
+        ClearOpenFailure();
+        return 0;
+    }
+    RecordOpenFailure(PortNo, device, error);
+    return 1;
 }
 
 void CloseCommPort()
@@ -92,7 +112,9 @@ int TestOpenPort(int candidate)
 {
     if (candidate < 1 || candidate > 32)
         candidate = StoredPortNo(candidate);
-    return OpenNumber(candidate);
+    QString device;
+    QString error;
+    return OpenNumber(candidate, &device, &error);
 }
 
 void ReleasePortLamp()

@@ -20,6 +20,10 @@ QString PortDevicePath(int portNo);
 
 // 0: port open and ready; 1: it could not be opened (no message shown).
 int OpenCommPort();
+// Why the last OpenCommPort failed, as lines each preceded by "\r\n" in the current language, so
+// that a message takes them on as it is: MsgOk(Str(215) + PortFailureDetail()). Empty when the
+// last open succeeded.
+QString PortFailureDetail();
 // Closes the port unless PortOccupy is on.
 void CloseCommPort();
 // Opens candidate instead of PortNo, leaving PortNo alone (the Options dialog's port probe).

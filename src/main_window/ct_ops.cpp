@@ -72,7 +72,7 @@ void frmMain::readAndShow(bool ask)
         }
     }
     if (ReadCtBlocks() == 1) {
-        MsgOk(Str(212));
+        MsgOk(Str(212) + PortFailureDetail());
         CommErrFlag = false;
         return;
     }
@@ -120,7 +120,7 @@ void frmMain::cmdLoadtoCt_Click()
     if (prompts().message(Str(216), MsgButtons::OkCancel, MsgIcon::Question) != MsgAnswer::Ok)
         return;
     if (OpenCommPort() == 1) {
-        MsgOk(Str(215));  // tell the user, as a read does, rather than ending silently
+        MsgOk(Str(215) + PortFailureDetail());  // tell the user, as a read does, rather than ending silently
         return;
     }
     if (SetCommMode() == 1) {

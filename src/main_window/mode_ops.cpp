@@ -24,7 +24,7 @@ void frmMain::mnuModeGaibu_Click()
         return;
     Bracket bracket(this);
     if (OpenCommPort() == 1 || SetCommMode() == 1) {
-        MsgOk(Str(215));
+        MsgOk(Str(215) + PortFailureDetail());
         return;
     }
     TimeoutMs = 5000;
@@ -42,7 +42,7 @@ void frmMain::mnuModeTrancefer_Click()
         return;
     Bracket bracket(this);
     const bool switched = OpenCommPort() == 0 && SetCommMode() == 0;
-    MsgOk(Str(switched ? 230 : 215));
+    MsgOk(switched ? Str(230) : Str(215) + PortFailureDetail());
 }
 
 void frmMain::mnuViewCtVersion_Click()
@@ -51,7 +51,7 @@ void frmMain::mnuViewCtVersion_Click()
         return;
     Bracket bracket(this);
     if (OpenCommPort() == 1 || SetCommMode() == 1) {
-        MsgOk(Str(215));
+        MsgOk(Str(215) + PortFailureDetail());
     } else {
         TimeoutMs = 5000;
         if (SendRecvCt(QStringLiteral("0RV"), 11, QString()) == 1)

@@ -17,7 +17,7 @@ void frmMain::cmdSelectMove_Click()
     MoveCMDBTN_Muko();
     MoveStopRequest = false;
     if (OpenCommPort() == 1 || SetCommMode() == 1) {
-        MsgOk(Str(215));
+        MsgOk(Str(215) + PortFailureDetail());
     } else {
         int target = ui->optPosiNo_0->isChecked() ? 1 : 2;
         for (;;) {
@@ -42,7 +42,7 @@ void frmMain::cmdHome_Click()
     Busy busy(this);
     MoveCMDBTN_Muko();
     if (OpenCommPort() == 1 || SetCommMode() == 1) {
-        MsgOk(Str(215));
+        MsgOk(Str(215) + PortFailureDetail());
     } else {
         TimeoutMs = 5000;
         if (SendRecvCt(QStringLiteral("0MP"), 12, QStringLiteral("0")) == 0) {
@@ -65,7 +65,7 @@ void frmMain::cmdReset_Click()
         return;
     Busy busy(this);
     if (OpenCommPort() == 1) {
-        MsgOk(Str(215));
+        MsgOk(Str(215) + PortFailureDetail());
     } else {
         TimeoutMs = 5000;
         if (SendRecvCt(QStringLiteral("0%C"), 7, QString()) == 0 && SetCommMode() == 0) {

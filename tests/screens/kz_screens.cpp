@@ -8,6 +8,9 @@
 #include "app/settings.h"
 #include "app/strings.h"
 #include "io_monitor/frmInputOutput.h"
+#include "link/comm_port.h"
+#include "link/port_assign.h"
+#include "link/serial_devices.h"
 #include "main_window/frmMain.h"
 #include "params/parameter_set.h"
 #include "printing/report.h"
@@ -17,9 +20,11 @@
 #include <QApplication>
 #include <QPrinter>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTreeWidget>
 
 using namespace kz;
 
@@ -72,33 +77,75 @@ void IoMonitorShots(const QString &dir, const QString &lang)
     IoMonitorState() = InputOutputState{};
 }
 
-// The Options dialog, page by page. The probe meets no real port: every number is linked to
-// nothing, except two linked to a device this user "may not open", which brings up the note; the
-// list shows two sample entries.
+// The Options dialog, page by page. The probe meets no real port (the port never opens); two
+// numbers are linked to a device this user "may not open", which brings up the note, and the
+// device list shows a UART, an adapter with its number, an unplugged one and an adapter without a
+// number, chosen so that Assign offers the lowest free number.
+class NeverOpens final : public CommPort {
+public:
+    bool open(const QString &) override { return false; }
+    bool configure(const QString &) override { return false; }
+    void close() override {}
+    bool isOpen() const override { return false; }
+    bool write(const QByteArray &) override { return false; }
+    qint64 bytesAvailable() const override { return 0; }
+    QByteArray readAll() override { return {}; }
+    void discardInput() override {}
+    QString errorText() const override { return {}; }
+};
+
+class SampleDevices final : public SerialDeviceSource {
+public:
+    QList<SerialDevice> devices() const override { return list; }
+    QList<SerialDevice> list;
+};
+
 void OptionsShots(const QString &dir, const QString &lang)
 {
     QDir().mkpath(PortLinkDir());
-    for (int n = 1; n <= 32; ++n) {
-        const QString link = QDir(PortLinkDir()).filePath(QStringLiteral("COM%1").arg(n));
-        QFile::remove(link);
-        const bool closed = n == 2 || n == 4;
-        QFile::link(closed ? QStringLiteral("/dev/null") : QDir(ConfigDir()).filePath(QStringLiteral("nothing")),
-                    link);
-    }
+    for (int n = 1; n <= 32; ++n)
+        QFile::remove(PortLinkPath(n));
+    QFile::link(QStringLiteral("/dev/null"), PortLinkPath(2));
+    QFile::link(QStringLiteral("/dev/null"), PortLinkPath(4));
+    const QString nodes = ConfigDir();
+    QDir(nodes).mkpath(QStringLiteral("by-id"));
+    QFile(nodes + QStringLiteral("/ttyUSB0")).open(QIODevice::WriteOnly);
+    QFile(nodes + QStringLiteral("/ttyACM0")).open(QIODevice::WriteOnly);
+    SampleDevices sample;
+    const QString ftdiById = nodes + QStringLiteral("/by-id/usb-FTDI_FT232R_USB_UART_A10K3XJ2-if00-port0");
+    QFile::link(nodes + QStringLiteral("/ttyUSB0"), ftdiById);
+    sample.list = {
+        {QStringLiteral("/dev/ttyS0"), {}, QStringLiteral("ttyS0"), {}, {}, 0, 0, false},
+        {QFileInfo(nodes + QStringLiteral("/ttyUSB0")).canonicalFilePath(), ftdiById, QStringLiteral("FT232R USB UART"),
+         QStringLiteral("FTDI"), QStringLiteral("A10K3XJ2"), 0x0403, 0x6001, true},
+        {QFileInfo(nodes + QStringLiteral("/ttyACM0")).canonicalFilePath(), {}, QStringLiteral("USB Serial Device"),
+         QStringLiteral("Microchip"), QStringLiteral("0001"), 0x04d8, 0x000a, true},
+    };
+    QFile::link(ftdiById, PortLinkPath(3));
+    QFile::link(QStringLiteral("/dev/serial/by-id/usb-Prolific_PL2303-if00-port0"), PortLinkPath(7));
+    NeverOpens port;
+    SetPortForTest(&port);
+    SetSerialDevicesForTest(&sample);
     SetDeviceAccessCheck([](const QString &device) { return device != QLatin1String("/dev/null"); });
     ParametaShowFlag = true;
     HomeParaShowFlag = true;
-    frmOptions dialog;
-    auto *f = dialog.form();
-    f->comboPortNo->addItem(QStringLiteral("COM1 (/dev/ttyS0)"));
-    f->comboPortNo->addItem(QStringLiteral("COM3 (/dev/ttyUSB0)"));
-    f->comboPortNo->setCurrentIndex(1);
-    dialog.show();
-    for (int page = 0; page < 3; ++page) {
-        f->ssTab3->setCurrentIndex(page);
-        Save(&dialog, dir, QStringLiteral("options-%1-").arg(page + 1) + lang);
+    {
+        frmOptions dialog;
+        auto *f = dialog.form();
+        f->comboPortNo->addItem(QStringLiteral("COM1 (/dev/ttyS0)"));
+        f->comboPortNo->addItem(QStringLiteral("COM3 (/dev/ttyUSB0)"));
+        f->comboPortNo->setCurrentIndex(1);
+        QTreeWidget *list = f->lstSerialDevices;
+        list->setCurrentItem(list->topLevelItem(list->topLevelItemCount() - 1));
+        dialog.show();
+        for (int page = 0; page < 3; ++page) {
+            f->ssTab3->setCurrentIndex(page);
+            Save(&dialog, dir, QStringLiteral("options-%1-").arg(page + 1) + lang);
+        }
     }
     SetDeviceAccessCheck({});
+    SetSerialDevicesForTest(nullptr);
+    SetPortForTest(nullptr);
     ParametaShowFlag = false;
     HomeParaShowFlag = false;
 }

@@ -7,6 +7,7 @@
 #include "link/exchange.h"
 #include "link/link_view.h"
 #include "link/port.h"
+#include "link/port_diag.h"
 #include "files/data_state.h"
 #include "main_window/frmMain.h"
 #include "params/check_chain.h"
@@ -21,6 +22,7 @@ TestEnv::TestEnv()
 {
     SetConfigDirOverride(dir_.path());
     ForceClosePort();
+    ClearOpenFailure();
     PortNo = 1;
     PortOccupy = true;
     BaudIndex = 0;

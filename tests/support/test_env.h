@@ -1,6 +1,8 @@
 #pragma once
 // A clean world for one test: a temporary settings folder, link state at its start-up values,
-// English texts, the port closed.
+// English texts, the port closed, no serial devices but those a test lists.
+
+#include "support/fixed_devices.h"
 
 #include <QTemporaryDir>
 
@@ -19,6 +21,7 @@ public:
 
 private:
     QTemporaryDir dir_;
+    FixedSerialDevices noDevices_;
 };
 
 }  // namespace kz::test
