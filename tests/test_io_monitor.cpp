@@ -389,7 +389,10 @@ private slots:
             port.failOpen = true;
             port.loseLine();
         }
-        QTRY_COMPARE(prompts.texts(), QStringList{QStringLiteral("The communication port could not be opened. Monitoring has stopped.")});
+        QTRY_COMPARE(prompts.shown.size(), 1);
+        QVERIFY2(prompts.shown.first().text.startsWith(
+                     QStringLiteral("The communication port could not be opened. Monitoring has stopped.") + PortFailureDetail()),
+                 qPrintable(prompts.shown.first().text));
         QVERIFY(!m.polling());
         QCOMPARE(m.monitorText(), QStringLiteral("Start Monitor"));
         QVERIFY(m.closeEnabled());

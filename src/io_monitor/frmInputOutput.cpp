@@ -226,7 +226,7 @@ void frmInputOutput::PortLost()
     ui->cmdMonitor->setEnabled(true);
     ui->cmdTojiru->setEnabled(true);
     setLampsCurrent(false);
-    MsgOk(Str(3006));
+    MsgOk(Str(3006) + PortFailureDetail());
 }
 
 void frmInputOutput::setLampsCurrent(bool current)
