@@ -1,6 +1,7 @@
 // The main window: its state after loading, captions in both languages, the two modes and the
 // enabling routines, the show-parameters layout, the port lamp and the exit questions.
 
+#include "app/fit_text.h"
 #include "app/paths.h"
 #include "app/settings.h"
 #include "app/strings.h"
@@ -394,6 +395,56 @@ private slots:
         QVERIFY(trance.isVisible());
         trance.unload();
         QVERIFY(!trance.isVisible());
+    }
+
+    // A data name is shown as it is, never as markup; a long one is shortened in the middle with
+    // the whole path in the tool tip.
+    void dataNameIsShownWhole()
+    {
+        Fixture x;
+        DataName = QStringLiteral("<u>x");
+        DataPath = QStringLiteral("/data/<u>x.kzd");
+        x.window->ShowDataName();
+        QCOMPARE(x.f->lblShowName->textFormat(), Qt::PlainText);
+        QCOMPARE(x.f->lblShowName->text(), QStringLiteral("<u>x"));
+        DataName = QStringLiteral("line3_feeder12_changeover_2026-12-10_final");
+        DataPath = QStringLiteral("/data/") + DataName + QStringLiteral(".kzd");
+        x.window->ShowDataName();
+        const QString shown = x.f->lblShowName->text();
+        QVERIFY2(shown.contains(QChar(0x2026)) && shown.startsWith(QLatin1String("line")) && shown.endsWith(QLatin1String("final")),
+                 qPrintable(shown));
+        QVERIFY(x.f->lblShowName->fontMetrics().horizontalAdvance(shown) <= x.f->lblShowName->contentsRect().width());
+        QCOMPARE(x.f->lblShowName->toolTip(), DataPath);
+    }
+
+    // Every caption of both languages fits its label, in both layouts and with the parameters
+    // shown, "Home" in the move-complete box included; none is split in the middle of a word.
+    void captionsFitTheirLabels_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("Japanese") << "1";
+        QTest::newRow("English") << "2";
+    }
+
+    void captionsFitTheirLabels()
+    {
+        QFETCH(QString, language);
+        Fixture x(language);
+        ParametaShowFlag = true;
+        HomeParaShowFlag = true;
+        x.window->HomePara_Yuko();
+        x.window->ApplyShowParametersLayout();
+        x.window->MoveModeLayout();
+        x.f->lblKanryoNo->setText(Str(460));
+        FitCaption(x.f->lblKanryoNo);
+        int checked = 0;
+        for (QLabel *label : x.f->centralwidget->findChildren<QLabel *>()) {
+            if (label->text().isEmpty() || !label->pixmap().isNull())
+                continue;
+            ++checked;
+            QVERIFY2(CaptionFits(label, label->font().pointSizeF()), qPrintable(label->objectName() + ": " + label->text()));
+        }
+        QVERIFY2(checked > 20, qPrintable(QString::number(checked)));
     }
 
     void closeDuringAWaitIsHeldUntilTheOperationEnds()

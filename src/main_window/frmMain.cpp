@@ -1,6 +1,7 @@
 #include "main_window/frmMain.h"
 
 #include "app/captions.h"
+#include "app/fit_text.h"
 #include "app/frmAbout.h"
 #include "app/frmOptions.h"
 #include "app/help.h"
@@ -135,6 +136,11 @@ void frmMain::Form_Load()
     ui->framParameta->hide();
     ScaleDesign(ui->centralwidget, logicalDpiY() / 96.0);
     setHeightTwips(kShortHeightTwips);
+    // Captions of both languages fit their labels: a little smaller rather than clipped or split
+    // in the middle of a word.
+    for (QLabel *label : ui->centralwidget->findChildren<QLabel *>())
+        if (label != ui->lblShowName && label->pixmap().isNull())
+            FitCaption(label);
     DataName = Str(15);
     ShowDataName();
     DataChanged = false;
@@ -428,7 +434,8 @@ void frmMain::ShowDataName()
     QLabel *label = ui->lblShowName;
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(false);
-    label->setText(label->fontMetrics().elidedText(DataName, Qt::ElideMiddle, label->width()));
+    const int room = label->contentsRect().width() - 2 * label->margin() - label->fontMetrics().averageCharWidth() / 2;
+    label->setText(label->fontMetrics().elidedText(DataName, Qt::ElideMiddle, room));
     label->setToolTip(DataPath.isEmpty() ? (label->text() == DataName ? QString() : DataName)
                                          : QDir::toNativeSeparators(DataPath));
 }

@@ -1,5 +1,6 @@
 // Move mode: test moves of the feeder's axis, homing, stop, and the alarm reset.
 
+#include "app/fit_text.h"
 #include "app/prompts.h"
 #include "app/strings.h"
 #include "link/exchange.h"
@@ -26,6 +27,7 @@ void frmMain::cmdSelectMove_Click()
             if (SendRecvCt(QStringLiteral("0MP"), 12, text) == 1)
                 break;
             ui->lblKanryoNo->setText(text);
+            FitCaption(ui->lblKanryoNo);
             if (!ui->optPosiNo_2->isChecked())
                 break;
             target = target == 1 ? 2 : 1;
@@ -47,6 +49,7 @@ void frmMain::cmdHome_Click()
         TimeoutMs = 5000;
         if (SendRecvCt(QStringLiteral("0MP"), 12, QStringLiteral("0")) == 0) {
             ui->lblKanryoNo->setText(Str(460));
+            FitCaption(ui->lblKanryoNo);
             CloseCommPort();
         }
     }

@@ -1,6 +1,7 @@
 // Renders the tool's windows to PNG files in both languages, for a look at what users see.
 // Usage: kz-screens OUTDIR
 
+#include "app/fit_text.h"
 #include "app/frmOptions.h"
 #include "app/language.h"
 #include "app/paths.h"
@@ -11,6 +12,7 @@
 #include "link/comm_port.h"
 #include "link/port_assign.h"
 #include "link/serial_devices.h"
+#include "files/data_state.h"
 #include "main_window/frmMain.h"
 #include "params/parameter_set.h"
 #include "printing/report.h"
@@ -50,6 +52,15 @@ void MainWindowShots(const QString &dir, const QString &lang)
     window.MoveModeLayout();
     window.form()->lblKanryoNo->setText(QStringLiteral("2"));
     Save(&window, dir, QStringLiteral("main-move-params-") + lang);
+    window.form()->lblKanryoNo->setText(Str(460));
+    FitCaption(window.form()->lblKanryoNo);
+    Save(&window, dir, QStringLiteral("main-move-home-") + lang);
+    window.EditModeLayout();
+    DataName = QStringLiteral("<u>line3_feeder12_changeover_2026-12-10_final");
+    DataPath = QStringLiteral("/home/tech/kz/") + DataName + QStringLiteral(".kzd");
+    window.ShowDataName();
+    Save(&window, dir, QStringLiteral("main-longname-") + lang);
+    window.MoveModeLayout();
     ParametaShowFlag = false;
     window.ApplyShowParametersLayout();
     Save(&window, dir, QStringLiteral("main-move-") + lang);
