@@ -168,6 +168,7 @@ void frmMain::connectMenus()
     // Printing.
     connect(ui->mnuFilePrint, &QAction::triggered, this, [this] { mnuFilePrint_Click(*this); });
     connect(ui->mnuFilePageSetup, &QAction::triggered, this, [this] { mnuFilePageSetup_Click(*this); });
+    connect(ui->mnuFileSavePdf, &QAction::triggered, this, [this] { mnuFileSavePdf_Click(*this); });
     // Data files.
     connect(ui->cmdFileOpen, &QPushButton::clicked, this, &frmMain::cmdFileOpen_Click);
     connect(ui->mnuFileOpen, &QAction::triggered, this, &frmMain::cmdFileOpen_Click);
@@ -282,7 +283,7 @@ void frmMain::ModeLayout(bool edit)
                 f.lblPosition, f.lblTimer},
                edit);
     SetEnabled({f.mnuFileNew, f.mnuFileOpen, f.mnuFileGetfromCt, f.mnuFileSave, f.mnuFileSaveAs,
-                f.mnuFileLoadtoCt, f.mnuFileShogo->menuAction(), f.mnuFilePageSetup, f.mnuFilePrint,
+                f.mnuFileLoadtoCt, f.mnuFileShogo->menuAction(), f.mnuFilePageSetup, f.mnuFilePrint, f.mnuFileSavePdf,
                 f.mnuViewCtVersion, f.mnuShowInpOutp, f.mnuModeChange->menuAction()},
                edit);
     if (!ParametaShowFlag)
@@ -316,14 +317,14 @@ void frmMain::CMDBTN_Yuko()
 void frmMain::Menyu_Muko()
 {
     SetEnabled({ui->mnuFileNew, ui->mnuFileOpen, ui->mnuFileGetfromCt, ui->mnuFileSave, ui->mnuFileSaveAs,
-                ui->mnuFileLoadtoCt, ui->mnuFilePageSetup, ui->mnuFilePrint},
+                ui->mnuFileLoadtoCt, ui->mnuFilePageSetup, ui->mnuFilePrint, ui->mnuFileSavePdf},
                false);
 }
 
 void frmMain::Menyu_Yuko()
 {
     SetEnabled({ui->mnuFileNew, ui->mnuFileOpen, ui->mnuFileGetfromCt, ui->mnuFileSave, ui->mnuFileSaveAs,
-                ui->mnuFileLoadtoCt, ui->mnuFilePageSetup, ui->mnuFilePrint},
+                ui->mnuFileLoadtoCt, ui->mnuFilePageSetup, ui->mnuFilePrint, ui->mnuFileSavePdf},
                true);
 }
 
