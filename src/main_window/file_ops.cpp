@@ -74,13 +74,22 @@ void frmMain::cmdFileOpen_Click()
     const FileDialogResult chosen = showFileDialog(false);
     if (!chosen.accepted || chosen.fullPath.isEmpty())
         return;
-    if (ReadDataFile(chosen.fullPath) != 0)
-        return;
-    DataName = DataNameOf(chosen.bareName);
+    OpenDataFile(chosen.fullPath);
+}
+
+int frmMain::OpenDataFile(const QString &path)
+{
+    if (ReadDataFile(path) != 0)
+        return 1;
+    // Save writes back beside the file opened, wherever it was chosen.
+    const QFileInfo file(path);
+    workingFolder_ = file.absolutePath();
+    DataName = DataNameOf(file.fileName());
     ShowDataName();
     CopyTemp2Hensu();
     ScreenFill();
     DataChanged = false;
+    return 0;
 }
 
 int frmMain::cmdSaveFile_Click()
