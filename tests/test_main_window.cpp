@@ -62,6 +62,7 @@ void ExpectMode(Ui::frmMain *f, bool edit)
     for (const auto &[w, editState] : ModeRows(f))
         QVERIFY2(w->isEnabled() == (edit ? editState : !editState), qPrintable(w->objectName()));
     QCOMPARE(f->mnuFileSave->isEnabled(), edit);
+    QCOMPARE(f->mnuFileSavePdf->isEnabled(), edit);
     QCOMPARE(f->mnuModeChange->menuAction()->isEnabled(), edit);
     QCOMPARE(f->mnuFileShogo->menuAction()->isEnabled(), edit);
     QCOMPARE(f->lblEditMode->font().bold(), edit);
@@ -114,6 +115,9 @@ private slots:
         QCOMPARE(shortcuts[1], QKeySequence(QStringLiteral("Ctrl+O")));
         QCOMPARE(shortcuts[2], QKeySequence(QStringLiteral("Ctrl+S")));
         QCOMPARE(shortcuts[3], QKeySequence(QStringLiteral("Ctrl+P")));
+        // The PDF report sits right after Print.
+        const QList<QAction *> file = x.f->mnuFile->actions();
+        QCOMPARE(file.indexOf(x.f->mnuFileSavePdf), file.indexOf(x.f->mnuFilePrint) + 1);
     }
 
     void captions_data()
@@ -141,6 +145,7 @@ private slots:
             {"framHomePara", "Homing parameters", "", "原点復帰ﾊﾟﾗﾒｰﾀ", ""},
             {"mnuFileShogo", "Verfy Data", "", "データ照合", ""},
             {"mnuFileExit", "Exit(&X)", "", "終了(&X)", ""},
+            {"mnuFileSavePdf", "Save Report as PDF(&D)...", "", "レポートをPDFに保存(&D)...", ""},
             {"mnuhelp", "Help(&H)", "", "ﾍﾙﾌﾟ(&H)", ""},
             {"mnuModeGaibu", "External Start Mode(&G)", "", "外部起動モード(&G)", ""},
         };
@@ -252,7 +257,7 @@ private slots:
                                            x.f->cmdModeChange};
         const QList<QAction *> items = {x.f->mnuFileNew,       x.f->mnuFileOpen,   x.f->mnuFileGetfromCt,
                                         x.f->mnuFileSave,      x.f->mnuFileSaveAs, x.f->mnuFileLoadtoCt,
-                                        x.f->mnuFilePageSetup, x.f->mnuFilePrint};
+                                        x.f->mnuFilePageSetup, x.f->mnuFilePrint, x.f->mnuFileSavePdf};
         x.window->CMDBTN_Muko();
         x.window->Menyu_Muko();
         for (QWidget *w : commands)

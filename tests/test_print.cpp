@@ -4,6 +4,7 @@
 #include "app/strings.h"
 #include "params/parameter_set.h"
 #include "printing/frmPrintSelect.h"
+#include "printing/print_ops.h"
 #include "printing/report.h"
 #include "support/test_env.h"
 
@@ -123,6 +124,48 @@ QList<PdfWord> ReadWords(const QString &pdf)
                       text.normalized(QString::NormalizationForm_KC)});
     }
     return words;
+}
+
+// The page as pdftotext read it against the report's draw list: every text where the list puts it
+// in the printable area (points), nothing past that area, no two words of a line touching.
+void ExpectReportPage(const QList<PdfWord> &words, const QRectF &area, const QList<DrawOp> &ops)
+{
+    QVERIFY2(!words.isEmpty(), "pdftotext found no words");
+    for (const DrawOp &op : ops) {
+        if (op.x == 0 && op.y > 0 && op.y < 900)
+            continue;  // the date line: its time is not the one computed here
+        const QString first = op.text.simplified().section(QLatin1Char(' '), 0, 0).normalized(QString::NormalizationForm_KC);
+        const double x = area.left() + op.x / 20.0;
+        const double y = area.top() + op.y / 20.0;
+        // A number starts one space to the right of its position.
+        const bool found = std::any_of(words.begin(), words.end(), [&](const PdfWord &w) {
+            return w.text == first && w.box.left() >= x - 1.0 && w.box.left() <= x + 8.0 &&
+                   qAbs(w.box.top() - y) <= 5.0;
+        });
+        QVERIFY2(found, qPrintable(QStringLiteral("\"%1\" not at %2,%3").arg(first).arg(op.x).arg(op.y)));
+    }
+    for (const PdfWord &w : words) {
+        QVERIFY2(w.box.right() <= area.right() + 0.5 && w.box.bottom() <= area.bottom(), qPrintable(w.text));
+        // Words of one line keep clear of each other: a caption never runs into the next column.
+        for (const PdfWord &v : words) {
+            if (&v == &w || qAbs(v.box.top() - w.box.top()) > 2.0 || v.box.left() < w.box.left())
+                continue;
+            QVERIFY2(v.box.left() - w.box.right() >= 2.0,
+                     qPrintable(QStringLiteral("\"%1\" touches \"%2\"").arg(w.text, v.text)));
+        }
+    }
+}
+
+// The page's size in points, as pdftotext -bbox gives it.
+QSizeF PageSize(const QString &pdf)
+{
+    QProcess p;
+    p.start(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    if (!p.waitForFinished(30000))
+        return {};
+    static const QRegularExpression page(QStringLiteral("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\">"));
+    const auto m = page.match(QString::fromUtf8(p.readAllStandardOutput()));
+    return m.hasMatch() ? QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QSizeF();
 }
 
 }  // namespace
@@ -313,32 +356,79 @@ private slots:
         QVERIFY(PrintSetData(printer));
 
         const QList<PdfWord> words = ReadWords(pdf);
-        QVERIFY2(!words.isEmpty(), "pdftotext found no words");
+        ExpectReportPage(words, printer.pageLayout().paintRectPoints(),
+                         ComputeReport(KnownSet(), Source(false, true, "abc.kzd")));
+    }
+
+    // Save Report as PDF writes the page Print prints: same words in the same places, on A4 whatever
+    // the report printer was set up for, and both match the report's draw list.
+    void savedPdfIsThePrintedPage_data()
+    {
+        QTest::addColumn<int>("offset");
+        QTest::newRow("English") << kEnglishOffset;
+        QTest::newRow("Japanese") << 0;
+    }
+    void savedPdfIsThePrintedPage()
+    {
+        QFETCH(int, offset);
+        test::TestEnv env;
+        LangOffset = offset;
+        QTemporaryDir dir;
+        Temp = KnownSet();
+        frmPrintSelect::PrintScreenData = false;
+        frmPrintSelect::PrintFileData = true;
+        frmPrintSelect::PrintFileTitle = QStringLiteral("abc.kzd");
+
+        const QString printed = dir.filePath(QStringLiteral("printed.pdf"));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printed);
+        printer.setPageSize(QPageSize(QPageSize::A4));
+        QVERIFY(PrintSetData(printer));
+        const QString saved = dir.filePath(QStringLiteral("saved.pdf"));
+        QString reason;
+        QVERIFY2(WriteReportPdf(saved, &reason), qPrintable(reason));
+        QVERIFY(reason.isEmpty());
+
+        const QSizeF a4 = QPageSize(QPageSize::A4).size(QPageSize::Point);
+        const QSizeF page = PageSize(saved);
+        QVERIFY2(qAbs(page.width() - a4.width()) < 1 && qAbs(page.height() - a4.height()) < 1,
+                 qPrintable(QStringLiteral("%1 x %2").arg(page.width()).arg(page.height())));
+        const QList<PdfWord> words = ReadWords(saved);
         const QRectF area = printer.pageLayout().paintRectPoints();
-        const QList<DrawOp> ops = ComputeReport(KnownSet(), Source(false, true, "abc.kzd"));
-        for (const DrawOp &op : ops) {
-            if (op.x == 0 && op.y > 0 && op.y < 900)
-                continue;  // the date line: its time is not the one computed here
-            const QString first = op.text.simplified().section(QLatin1Char(' '), 0, 0).normalized(QString::NormalizationForm_KC);
-            const double x = area.left() + op.x / 20.0;
-            const double y = area.top() + op.y / 20.0;
-            // A number starts one space to the right of its position.
-            const bool found = std::any_of(words.begin(), words.end(), [&](const PdfWord &w) {
-                return w.text == first && w.box.left() >= x - 1.0 && w.box.left() <= x + 8.0 &&
-                       qAbs(w.box.top() - y) <= 5.0;
-            });
-            QVERIFY2(found, qPrintable(QStringLiteral("\"%1\" not at %2,%3").arg(first).arg(op.x).arg(op.y)));
+        ExpectReportPage(words, area, ComputeReport(KnownSet(), Source(false, true, "abc.kzd")));
+        if (QTest::currentTestFailed())
+            return;
+
+        // Word for word the printed page; the date line may have ticked between the two.
+        const auto withoutDate = [&](QList<PdfWord> all) {
+            all.removeIf([&](const PdfWord &w) { return w.box.top() > area.top() + 5 && w.box.top() < area.top() + 40; });
+            return all;
+        };
+        const QList<PdfWord> fromPrint = withoutDate(ReadWords(printed));
+        const QList<PdfWord> fromSave = withoutDate(words);
+        QCOMPARE(fromSave.size(), fromPrint.size());
+        for (qsizetype i = 0; i < fromSave.size(); ++i) {
+            QCOMPARE(fromSave[i].text, fromPrint[i].text);
+            QVERIFY2((fromSave[i].box.topLeft() - fromPrint[i].box.topLeft()).manhattanLength() < 0.1,
+                     qPrintable(fromSave[i].text));
         }
-        for (const PdfWord &w : words) {
-            QVERIFY2(w.box.right() <= area.right() + 0.5 && w.box.bottom() <= area.bottom(), qPrintable(w.text));
-            // Words of one line keep clear of each other: a caption never runs into the next column.
-            for (const PdfWord &v : words) {
-                if (&v == &w || qAbs(v.box.top() - w.box.top()) > 2.0 || v.box.left() < w.box.left())
-                    continue;
-                QVERIFY2(v.box.left() - w.box.right() >= 2.0,
-                         qPrintable(QStringLiteral("\"%1\" touches \"%2\"").arg(w.text, v.text)));
-            }
-        }
+    }
+
+    void pdfFileName_data()
+    {
+        QTest::addColumn<QString>("dataName");
+        QTest::addColumn<QString>("fileName");
+        QTest::newRow("new data") << "New data" << "New data.pdf";
+        QTest::newRow("read from the controller") << "Inside of C/T" << "Inside of C_T.pdf";
+        QTest::newRow("Japanese") << "ｺﾝﾄﾛｰﾗ内ﾃﾞｰﾀ" << "ｺﾝﾄﾛｰﾗ内ﾃﾞｰﾀ.pdf";
+        QTest::newRow("characters no file system takes") << "a\\b:c*d?e\"f<g>h|i" << "a_b_c_d_e_f_g_h_i.pdf";
+    }
+    void pdfFileName()
+    {
+        QFETCH(QString, dataName);
+        QFETCH(QString, fileName);
+        QCOMPARE(ReportPdfName(dataName), fileName);
     }
 };
 

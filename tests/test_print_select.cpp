@@ -96,10 +96,23 @@ struct Fixture {
         printer.setPageOrientation(QPageLayout::Portrait);
         frmPrintSelect::PrintScreenData = false;
         frmPrintSelect::PrintFileData = false;
+        SetPrinterQuery([] { return true; });
     }
+    ~Fixture() { SetPrinterQuery({}); }
 
     // Runs the Print command, playing script on its selection dialog once that is shown.
     void print(const QString &script, const QString &path = QString())
+    {
+        run(mnuFilePrint_Click, script, path);
+    }
+
+    // Runs Save Report as PDF the same way; its save dialog answers with saveAnswer.
+    void savePdf(const QString &script, const QString &path = QString())
+    {
+        run(mnuFileSavePdf_Click, script, path);
+    }
+
+    void run(void (*command)(frmMain &), const QString &script, const QString &path)
     {
         QTimer::singleShot(0, window.get(), [this, script, path] {
             auto *d = qobject_cast<frmPrintSelect *>(QApplication::activeModalWidget());
@@ -107,8 +120,10 @@ struct Fixture {
             buttonsOffDuringSelection = !f->cmdFileOpen->isEnabled() && !f->cmdGetfromCt->isEnabled();
             menusOnDuringSelection = f->mnuFilePrint->isEnabled() && f->mnuFileOpen->isEnabled();
             Play(*d, prompts, script, path);
+            // Queued only now, so that a Browse in the script takes its own answer first.
+            prompts.fileResults.enqueue(saveAnswer);
         });
-        mnuFilePrint_Click(*window);
+        command(*window);
     }
 
     bool printed() const { return QFileInfo(pdf).size() > 0; }
@@ -121,6 +136,7 @@ struct Fixture {
     Ui::frmMain *f = nullptr;
     QTemporaryDir dir;
     QString pdf;
+    FileDialogResult saveAnswer;
     bool buttonsOffDuringSelection = false;
     bool menusOnDuringSelection = false;
 };
@@ -455,20 +471,165 @@ private slots:
         QVERIFY(size.captured(1).toDouble() > size.captured(2).toDouble());
     }
 
-    // A printer that fails ends the command without a message of its own; the buttons come back.
-    void printerFailureIsQuiet()
+    // A printer that fails after the print dialog says so, with the reason where one is known; the
+    // buttons come back.
+    void printerFailureIsSaid_data()
     {
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("English") << kEnglishOffset << "The report could not be printed.";
+        QTest::newRow("Japanese") << 0 << "印刷できませんでした。";
+    }
+    void printerFailureIsSaid()
+    {
+        QFETCH(int, offset);
+        QFETCH(QString, said);
         Fixture x;
+        LangOffset = offset;
         Hensu = ValidSet(1);
         x.window->ScreenFill();
-        ReportPrinter().setOutputFileName(x.dir.filePath(QStringLiteral("no such folder/report.pdf")));
+        const QString target = x.dir.filePath(QStringLiteral("no such folder/report.pdf"));
+        ReportPrinter().setOutputFileName(target);
         x.prompts.printAnswers.enqueue(true);
         QTest::ignoreMessage(QtWarningMsg, "QPainter::begin(): Returned false");
 
         x.print(QStringLiteral("ok"));
 
-        QVERIFY(x.prompts.shown.isEmpty());
+        QCOMPARE(x.prompts.texts(),
+                 QStringList{said + QStringLiteral("\r\n") + target + QStringLiteral(": No such file or directory")});
+        QCOMPARE(x.prompts.shown.constFirst().buttons, MsgButtons::Ok);
+        QVERIFY(!QFileInfo::exists(target));
         QCOMPARE(Temp, ValidSet(1));
+        QVERIFY(x.buttonsOn());
+    }
+
+    // Without a printer, Print says so and points to the PDF command before anything else is shown.
+    void noPrinterPointsToThePdfCommand()
+    {
+        Fixture x;
+        SetPrinterQuery([] { return false; });
+        x.prompts.printAnswers.enqueue(true);
+        QTimer watch;
+        bool dialogShown = false;
+        connect(&watch, &QTimer::timeout, [&] {
+            if (auto *d = QApplication::activeModalWidget()) {
+                dialogShown = true;
+                d->close();
+            }
+        });
+        watch.start(0);
+
+        mnuFilePrint_Click(*x.window);
+        QCoreApplication::processEvents();
+
+        QCOMPARE(x.prompts.texts(), QStringList{QStringLiteral(
+                                        "No printer is installed.\r\nUse File > Save Report as PDF... to keep the "
+                                        "report as a PDF file.")});
+        QVERIFY(!dialogShown);
+        QCOMPARE(x.prompts.printAnswers.size(), 1);  // no print dialog
+        QVERIFY(!x.printed());
+        QVERIFY(x.buttonsOn());
+        QVERIFY(x.f->mnuFileSavePdf->isEnabled());
+    }
+
+    // Save Report as PDF, with no printer installed: the same selection and staging as Print, the
+    // file chosen in a save dialog named after the data, and the page of the chosen data written.
+    void savesTheReportAsPdf_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("dataName");
+        QTest::addColumn<QString>("defaultName");
+        QTest::addColumn<QString>("expected");  // a line of the page, as pdftotext -layout gives it
+        QTest::addColumn<bool>("fileLine");
+        QTest::newRow("screen") << "ok" << "New data" << "New data.pdf" << "Position 1 +11 +5 +4 +30 +400\\n"
+                                << false;
+        QTest::newRow("file") << "file browse ok" << "abc" << "abc.pdf" << "Position 1 +19 +5 +4 +30 +209\\n"
+                              << true;
+        QTest::newRow("data read from the controller") << "ok" << "Inside of C/T" << "Inside of C_T.pdf"
+                                                       << "Position 1 +11 +5 +4 +30 +400\\n" << false;
+    }
+    void savesTheReportAsPdf()
+    {
+        QFETCH(QString, script);
+        QFETCH(QString, dataName);
+        QFETCH(QString, defaultName);
+        QFETCH(QString, expected);
+        QFETCH(bool, fileLine);
+        Fixture x;
+        SetPrinterQuery([] { return false; });
+        Hensu = ValidSet(1);
+        x.window->ScreenFill();
+        x.f->txtPosi1->setText(QStringLiteral("400"));
+        DataName = dataName;
+        const QString dataFile = x.dir.filePath(QStringLiteral("abc.kzd"));
+        QVERIFY(WriteDataFile(dataFile, ValidSet(9)));
+        const QString target = x.dir.filePath(QStringLiteral("saved report.pdf"));
+        x.saveAnswer = test::Chosen(target);
+
+        x.savePdf(script, dataFile);
+
+        QVERIFY(x.prompts.shown.isEmpty());
+        QVERIFY(x.buttonsOffDuringSelection);
+        QVERIFY(x.buttonsOn());
+        QVERIFY(!x.printed());  // the printer is not involved
+        const FileDialogRequest &request = x.prompts.fileRequests.constLast();
+        QCOMPARE(request.title, QStringLiteral("Save Report as PDF"));
+        QCOMPARE(request.fileName, defaultName);
+        QCOMPARE(request.defaultExt, QStringLiteral("pdf"));
+        QCOMPARE(ToQtFilter(request.filter), QStringLiteral("PDF file(*.pdf);;All files(*.*)"));
+        QVERIFY(request.confirmOverwrite);
+        const QString text = PdfText(target);
+        QVERIFY2(text.contains(QRegularExpression(expected)), qPrintable(text));
+        QCOMPARE(text.contains(QStringLiteral("File Name:abc.kzd")), fileLine);
+    }
+
+    // Every way the PDF command ends without a file: nothing written, the right message or none,
+    // the buttons back. A file already at the target stays as it was.
+    void savePdfStops_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<bool>("saveChosen");
+        QTest::addColumn<bool>("blankVel");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<int>("saveDialogs");
+        QTest::addColumn<QString>("message");  // %1: the target
+        QTest::newRow("selection cancelled") << "cancel" << true << false << "report.pdf" << 0 << "";
+        QTest::newRow("save dialog cancelled") << "ok" << false << false << "report.pdf" << 1 << "";
+        QTest::newRow("screen incomplete") << "ok" << true << true << "report.pdf" << 1
+                                           << "There are some blank fields.\r\nEnter all fields and try it again.";
+        QTest::newRow("folder missing") << "ok" << true << false << "no such folder/report.pdf" << 1
+                                        << "The PDF file could not be saved.\r\n%1: No such file or directory";
+    }
+    void savePdfStops()
+    {
+        QFETCH(QString, script);
+        QFETCH(bool, saveChosen);
+        QFETCH(bool, blankVel);
+        QFETCH(QString, target);
+        QFETCH(int, saveDialogs);
+        QFETCH(QString, message);
+        Fixture x;
+        Hensu = ValidSet(1);
+        x.window->ScreenFill();
+        if (blankVel)
+            x.f->comboVEL1->setEditText(QString());
+        const QString path = x.dir.filePath(target);
+        const QString existing = x.dir.filePath(QStringLiteral("report.pdf"));
+        {
+            QFile old(existing);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("an earlier report");
+        }
+        x.saveAnswer = saveChosen ? test::Chosen(path) : test::Cancelled();
+
+        x.savePdf(script);
+
+        QCOMPARE(x.prompts.fileRequests.size(), saveDialogs);
+        QCOMPARE(x.prompts.texts(), message.isEmpty() ? QStringList{} : QStringList{QString(message).replace(QStringLiteral("%1"), path)});
+        QFile old(existing);
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("an earlier report"));
+        QVERIFY(!QFileInfo::exists(path) || path == existing);
         QVERIFY(x.buttonsOn());
     }
 };

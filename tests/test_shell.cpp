@@ -1,12 +1,16 @@
 // The shell's small pieces: version text, About box, system information, help, a read whose
-// replies carry no hexadecimal data.
+// replies carry no hexadecimal data, the command line and a start on a data file.
 
+#include "app/command_line.h"
 #include "app/frmAbout.h"
+#include "app/frmSelection.h"
 #include "app/help.h"
 #include "app/prompts.h"
 #include "app/settings.h"
 #include "app/strings.h"
+#include "app/startup.h"
 #include "app/version.h"
+#include "files/data_file.h"
 #include "files/data_state.h"
 #include "main_window/frmMain.h"
 #include "params/parameter_set.h"
@@ -15,8 +19,11 @@
 #include "support/test_env.h"
 #include "ui_frmAbout.h"
 #include "ui_frmMain.h"
+#include "ui_frmSelection.h"
 
+#include <QProcess>
 #include <QTest>
+#include <QTimer>
 
 using namespace kz;
 
@@ -117,6 +124,154 @@ private slots:
         QCOMPARE(Hensu.Vel1, 4);
         QCOMPARE(window.form()->lblShowName->text(), QStringLiteral("New data"));
         QVERIFY(window.form()->cmdGetfromCt->isEnabled());
+    }
+
+    void commandLine_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<QString>("dataFile");
+        QTest::addColumn<QString>("error");
+        using A = CommandLine::Action;
+        QTest::newRow("nothing") << QStringList{} << int(A::Run) << "" << "";
+        QTest::newRow("a data file") << QStringList{"/data/line 3/abc.kzd"} << int(A::Run) << "/data/line 3/abc.kzd" << "";
+        QTest::newRow("--help") << QStringList{"--help"} << int(A::Help) << "" << "";
+        QTest::newRow("-h") << QStringList{"-h"} << int(A::Help) << "" << "";
+        QTest::newRow("--help-all") << QStringList{"--help-all"} << int(A::Help) << "" << "";
+        QTest::newRow("--version") << QStringList{"--version"} << int(A::Version) << "" << "";
+        QTest::newRow("-v with a file") << QStringList{"abc.kzd", "-v"} << int(A::Version) << "" << "";
+        QTest::newRow("help wins over an unknown option") << QStringList{"--frobnicate", "--help"} << int(A::Help) << "" << "";
+        QTest::newRow("unknown option") << QStringList{"--frobnicate"} << int(A::Error) << "" << "Unknown option 'frobnicate'.";
+        QTest::newRow("two files") << QStringList{"a.kzd", "b.kzd"} << int(A::Error) << ""
+                                   << "Only one data file can be opened.";
+    }
+    void commandLine()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, action);
+        QFETCH(QString, dataFile);
+        QFETCH(QString, error);
+        test::TestEnv env;
+        const CommandLine line = ParseCommandLine(QStringList{QStringLiteral("kzpc")} + arguments);
+        QCOMPARE(int(line.action), action);
+        QCOMPARE(line.dataFile, dataFile);
+        QCOMPARE(line.error, error);
+    }
+
+    // The installed program's --help and --version need no display: run with a window system that
+    // is not there, they still answer, in the language of the settings.
+    void helpAndVersionWithoutADisplay_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QStringList>("says");
+        QTest::newRow("version") << "--version" << "2" << QStringList{"KZ PC-Software Version 1.40E\n"};
+        QTest::newRow("help") << "--help" << "2"
+                              << QStringList{"configures a KZ parts-feeder controller.", "--version",
+                                             "[FILE.kzd]", "KZ data file to open."};
+        QTest::newRow("help in Japanese") << "-h" << "1"
+                                          << QStringList{"KZパーツフィーダーコントローラーの設定ツール",
+                                                         "開くKZデータファイル"};
+    }
+    void helpAndVersionWithoutADisplay()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, language);
+        QFETCH(QStringList, says);
+        test::TestEnv env;
+        QTemporaryDir config;
+        QVERIFY(QDir(config.path()).mkpath(QStringLiteral("KZPC-Software")));
+        QFile settings(config.filePath(QStringLiteral("KZPC-Software/KZPC-Software.conf")));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write("[Settings]\nLanguage=" + language.toLatin1() + "\n");
+        settings.close();
+
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));  // fails at once if opened
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+        environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+        QProcess kzpc;
+        kzpc.setProcessEnvironment(environment);
+        kzpc.start(QStringLiteral(KZPC_PATH), {option});
+        QVERIFY(kzpc.waitForFinished(30000));
+        const QString out = QString::fromUtf8(kzpc.readAllStandardOutput());
+        const QString err = QString::fromUtf8(kzpc.readAllStandardError());
+        QCOMPARE(kzpc.exitStatus(), QProcess::NormalExit);
+        QVERIFY2(kzpc.exitCode() == 0, qPrintable(err));
+        if (option == QLatin1String("--version"))
+            QCOMPARE(out, says.constFirst());
+        for (const QString &text : says)
+            QVERIFY2(out.contains(text), qPrintable(out));
+    }
+
+    // Started on a data file (a double click in the file manager): the file is opened as Open does
+    // and no question about reading the controller is asked; a file that cannot be read leaves the
+    // new data after the reader's message. Save then writes back to the file opened.
+    void startOnADataFile_data()
+    {
+        QTest::addColumn<QString>("content");  // "-": no file there
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("data file") << "valid" << "line 3" << "";
+        QTest::newRow("not a data file") << "hello\n" << "New data"
+                                         << "This is not KZ data file.\r\nOpening data file is stopped.";
+        QTest::newRow("missing") << "-" << "New data"
+                                 << "Error occured while opening file.\r\nOpening file was stopped.";
+    }
+    void startOnADataFile()
+    {
+        QFETCH(QString, content);
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        test::TestEnv env;
+        test::ScriptedPrompts prompts;
+        test::FakePort port;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("line 3.kzd"));
+        ParameterSet set;
+        set.Vel1 = 12, set.Acc1 = 5, set.Dec1 = 4, set.PauseTime1 = 30, set.Position1 = 400;
+        set.Vel2 = 20, set.Acc2 = 3, set.Dec2 = 2, set.PauseTime2 = 0, set.Position2 = 350;
+        set.SeparateTimer = 100, set.SupplyCounter = 8, set.RestartDelay = 100, set.MidDetectCounter = 15;
+        set.NoWorkCounter = 200, set.TipWorkOffTimer = 20, set.HomingVel = 8, set.HomingPulse = 300;
+        set.OffsetVel = 6, set.HomeOffset = 2;
+        if (content == QLatin1String("valid")) {
+            QVERIFY(WriteDataFile(path, set));
+        } else if (content != QLatin1String("-")) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(content.toLatin1());
+        }
+        bool asked = false;
+        QTimer answer;  // a question would hang the start-up: answer it, and remember it was asked
+        connect(&answer, &QTimer::timeout, [&] {
+            if (auto *dialog = qobject_cast<frmSelection *>(QApplication::activeModalWidget())) {
+                asked = true;
+                dialog->form()->optSelectKomoku_1->setChecked(true);
+                dialog->form()->cmdSelectOk->click();
+            }
+        });
+        answer.start(5);
+
+        const auto window = Main(0, path);
+
+        QVERIFY(!asked);
+        QVERIFY(port.frames.isEmpty());
+        QCOMPARE(prompts.texts(), message.isEmpty() ? QStringList{} : QStringList{message});
+        Ui::frmMain *f = window->form();
+        QCOMPARE(f->lblShowName->text(), name);
+        QVERIFY(!DataChanged);
+        if (content != QLatin1String("valid")) {
+            QCOMPARE(Hensu, ParameterSet());
+            return;
+        }
+        QCOMPARE(Hensu, set);
+        QCOMPARE(f->txtPosi1->text().trimmed(), QStringLiteral("400"));
+        f->txtPosi1->setText(QStringLiteral("500"));
+        QCOMPARE(window->cmdSaveFile_Click(), 0);
+        QCOMPARE(ReadDataFile(path), 0);
+        QCOMPARE(Temp.Position1, 500);
     }
 };
 

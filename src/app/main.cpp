@@ -1,13 +1,55 @@
+#include "app/command_line.h"
+#include "app/language.h"
+#include "app/settings.h"
 #include "app/startup.h"
 #include "main_window/frmMain.h"
 
 #include <QApplication>
+#include <QIcon>
+
+#include <cstdio>
+
+namespace {
+
+QStringList Arguments(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    return arguments;
+}
+
+void Print(std::FILE *stream, const QString &text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+}  // namespace
 
 int main(int argc, char *argv[])
 {
+    QCoreApplication::setApplicationName(QStringLiteral("KZPC-Software"));
+    QCoreApplication::setOrganizationName(QStringLiteral("KZPC-Software"));
+
+    // Help and version are answered before the window system is opened, so they work without a
+    // display. The line is read again below once the window system has taken its own options.
+    const kz::CommandLine early = kz::ParseCommandLine(Arguments(argc, argv));
+    if (early.action == kz::CommandLine::Action::Help || early.action == kz::CommandLine::Action::Version) {
+        QCoreApplication core(argc, argv);
+        kz::LoadLanguage();
+        kz::InstallQtTranslator();
+        Print(stdout, early.action == kz::CommandLine::Action::Help ? kz::CommandLineHelp()
+                                                                     : kz::CommandLineVersion());
+        return 0;
+    }
+
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("KZPC-Software"));
-    QApplication::setOrganizationName(QStringLiteral("KZPC-Software"));
-    const auto window = kz::Main();
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/kzpc.svg")));
+    const kz::CommandLine line = kz::ParseCommandLine(QCoreApplication::arguments());
+    if (line.action == kz::CommandLine::Action::Error) {
+        Print(stderr, line.error + QLatin1Char('\n'));
+        return 2;
+    }
+    const auto window = kz::Main(2000, line.dataFile);
     return app.exec();
 }

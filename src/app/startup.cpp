@@ -13,7 +13,7 @@
 
 namespace kz {
 
-std::unique_ptr<frmMain> Main(int splashMs)
+std::unique_ptr<frmMain> Main(int splashMs, const QString &dataFile)
 {
     BaudIndex = 0;
     InitHelpPath();
@@ -37,6 +37,10 @@ std::unique_ptr<frmMain> Main(int splashMs)
     LoadPortOccupy();
     auto window = std::make_unique<frmMain>();
     window->show();
+    if (!dataFile.isEmpty()) {
+        window->OpenDataFile(dataFile);
+        return window;
+    }
     const int answer = AskSelection(Str(150), Str(151), Str(152), Str(153), 1, window.get());
     if (answer == 0)
         window->OnlineDataRead();

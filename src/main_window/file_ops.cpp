@@ -96,14 +96,23 @@ void frmMain::cmdFileOpen_Click()
     const FileDialogResult chosen = showFileDialog(false);
     if (!chosen.accepted || chosen.fullPath.isEmpty())
         return;
-    if (ReadDataFile(chosen.fullPath) != 0)
-        return;
-    DataName = DataNameOf(chosen.bareName);
-    DataPath = QFileInfo(chosen.fullPath).absoluteFilePath();
+    OpenDataFile(chosen.fullPath);
+}
+
+int frmMain::OpenDataFile(const QString &path)
+{
+    if (ReadDataFile(path) != 0)
+        return 1;
+    // Save writes back to the file opened; bare names of later saves resolve beside it.
+    const QFileInfo file(path);
+    workingFolder_ = file.absolutePath();
+    DataName = DataNameOf(file.fileName());
+    DataPath = file.absoluteFilePath();
     ShowDataName();
     CopyTemp2Hensu();
     ScreenFill();
     DataChanged = false;
+    return 0;
 }
 
 namespace {

@@ -188,6 +188,7 @@ void frmMain::connectMenus()
     // Printing.
     onTrigger(ui->mnuFilePrint, [this] { mnuFilePrint_Click(*this); });
     onTrigger(ui->mnuFilePageSetup, [this] { mnuFilePageSetup_Click(*this); });
+    onTrigger(ui->mnuFileSavePdf, [this] { mnuFileSavePdf_Click(*this); });
     // Data files.
     onClick(ui->cmdFileOpen, [this] { cmdFileOpen_Click(); });
     onTrigger(ui->mnuFileOpen, [this] { cmdFileOpen_Click(); });
@@ -302,7 +303,7 @@ void frmMain::ModeLayout(bool edit)
                 f.lblPosition, f.lblTimer},
                edit);
     SetEnabled({f.mnuFileNew, f.mnuFileOpen, f.mnuFileGetfromCt, f.mnuFileSave, f.mnuFileSaveAs,
-                f.mnuFileLoadtoCt, f.mnuFileShogo->menuAction(), f.mnuFilePageSetup, f.mnuFilePrint,
+                f.mnuFileLoadtoCt, f.mnuFileShogo->menuAction(), f.mnuFilePageSetup, f.mnuFilePrint, f.mnuFileSavePdf,
                 f.mnuViewCtVersion, f.mnuShowInpOutp, f.mnuModeChange->menuAction()},
                edit);
     if (!ParametaShowFlag)
@@ -336,14 +337,14 @@ void frmMain::CMDBTN_Yuko()
 void frmMain::Menyu_Muko()
 {
     SetEnabled({ui->mnuFileNew, ui->mnuFileOpen, ui->mnuFileGetfromCt, ui->mnuFileSave, ui->mnuFileSaveAs,
-                ui->mnuFileLoadtoCt, ui->mnuFilePageSetup, ui->mnuFilePrint},
+                ui->mnuFileLoadtoCt, ui->mnuFilePageSetup, ui->mnuFilePrint, ui->mnuFileSavePdf},
                false);
 }
 
 void frmMain::Menyu_Yuko()
 {
     SetEnabled({ui->mnuFileNew, ui->mnuFileOpen, ui->mnuFileGetfromCt, ui->mnuFileSave, ui->mnuFileSaveAs,
-                ui->mnuFileLoadtoCt, ui->mnuFilePageSetup, ui->mnuFilePrint},
+                ui->mnuFileLoadtoCt, ui->mnuFilePageSetup, ui->mnuFilePrint, ui->mnuFileSavePdf},
                true);
 }
 

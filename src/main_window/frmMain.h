@@ -79,6 +79,9 @@ public:
 
     // Data files (file_ops.cpp).
     void cmdFileOpen_Click();
+    // Open's work once a file is chosen (also a file named at start-up): the file into Temp, then
+    // onto the screen with its data name. 0 shown; 1 after the reader's message, nothing changed.
+    int OpenDataFile(const QString &path);
     int cmdSaveFile_Click();          // 0: saved
     int mnuFileSaveAs_Click();        // 0: saved
     void mnuFileNew_Click();

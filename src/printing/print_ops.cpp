@@ -1,6 +1,8 @@
 #include "printing/print_ops.h"
 
 #include "app/prompts.h"
+#include "app/strings.h"
+#include "app/version.h"
 #include "files/data_file.h"
 #include "files/data_state.h"
 #include "main_window/frmMain.h"
@@ -10,7 +12,14 @@
 #include "printing/report.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPageSize>
 #include <QPrinter>
+#include <QPrinterInfo>
+#include <QSaveFile>
+#include <QTemporaryDir>
 
 namespace kz {
 
@@ -49,6 +58,37 @@ int StageFileData(const QString &path)
     return result;
 }
 
+// A failure's first line with the reason, when there is one, on a line of its own.
+QString WithReason(int id, const QString &reason)
+{
+    return reason.isEmpty() ? Str(id) : Str(id) + QStringLiteral("\r\n") + reason;
+}
+
+// The selection dialog, then ask (the print or save dialog), then the chosen data staged in Temp.
+// False when one of them ended the command; each has said why where there was something to say.
+bool SelectAndStage(frmMain &w, const std::function<bool()> &ask)
+{
+    {
+        frmPrintSelect select(&w);
+        select.exec();
+    }
+    if (frmPrintSelect::PrintCancelled)
+        return false;
+    if (!ask())
+        return false;
+    if (frmPrintSelect::PrintScreenData && StageScreenData(w) == 1)
+        return false;
+    if (frmPrintSelect::PrintFileData && StageFileData(frmPrintSelect::PrintFilePath) == 1)
+        return false;
+    return true;
+}
+
+std::function<bool()> &PrinterQuery()
+{
+    static std::function<bool()> query;
+    return query;
+}
+
 }  // namespace
 
 QPrinter &ReportPrinter()
@@ -66,25 +106,106 @@ QPrinter &ReportPrinter()
     return *printer;
 }
 
+bool PrinterInstalled()
+{
+    if (const auto &query = PrinterQuery())
+        return query();
+    return !QPrinterInfo::availablePrinters().isEmpty();
+}
+
+void SetPrinterQuery(std::function<bool()> query)
+{
+    PrinterQuery() = std::move(query);
+}
+
 void mnuFilePrint_Click(frmMain &w)
 {
     if (!w.AcceptFocusedField())
         return;
-    ButtonsOff off(w);
-    {
-        frmPrintSelect select(&w);
-        select.exec();
+    // The print dialog offers no file output, so without a printer it could only fail.
+    if (!PrinterInstalled()) {
+        MsgOk(StrLines({3153, 3154}));
+        return;
     }
-    if (frmPrintSelect::PrintCancelled)
+    ButtonsOff off(w);
+    if (!SelectAndStage(w, [] { return prompts().printDialog(&ReportPrinter()); }))
         return;
-    if (!prompts().printDialog(&ReportPrinter()))
+    QString reason;
+    if (!PrintSetData(ReportPrinter(), &reason))
+        MsgOk(WithReason(3150, reason));
+}
+
+QString ReportPdfName(const QString &dataName)
+{
+    QString name = dataName;
+    for (QChar &c : name)
+        if (QStringLiteral("/\\:*?\"<>|").contains(c) || c.unicode() < 0x20)
+            c = QLatin1Char('_');
+    return name + QStringLiteral(".pdf");
+}
+
+bool WriteReportPdf(const QString &path, QString *reason)
+{
+    const auto fail = [&](const QString &why) {
+        if (reason)
+            *reason = why;
+        return false;
+    };
+    // The page is painted to a scratch file first; the target is replaced only by a complete one.
+    QTemporaryDir scratch;
+    if (!scratch.isValid())
+        return fail(scratch.errorString());
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setOutputFileName(scratch.filePath(QStringLiteral("report.pdf")));
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageOrientation(QPageLayout::Portrait);
+    pdf.setCreator(QLatin1String(kProductTitle));
+    pdf.setDocName(QFileInfo(path).completeBaseName());
+    QString why;
+    if (!PrintSetData(pdf, &why))
+        return fail(why);
+
+    QFile painted(pdf.outputFileName());
+    if (!painted.open(QIODevice::ReadOnly))
+        return fail(painted.errorString());
+    const QByteArray bytes = painted.readAll();
+    QSaveFile target(path);
+    const auto targetFailed = [&] {
+        return fail(QDir::toNativeSeparators(path) + QStringLiteral(": ") + target.errorString());
+    };
+    if (!target.open(QIODevice::WriteOnly))
+        return targetFailed();
+    if (target.write(bytes) != bytes.size()) {
+        target.cancelWriting();
+        return targetFailed();
+    }
+    if (!target.commit())
+        return targetFailed();
+    return true;
+}
+
+void mnuFileSavePdf_Click(frmMain &w)
+{
+    if (!w.AcceptFocusedField())
         return;
-    if (frmPrintSelect::PrintScreenData && StageScreenData(w) == 1)
+    ButtonsOff off(w);
+    FileDialogResult chosen;
+    const auto ask = [&chosen] {
+        FileDialogRequest request;
+        request.title = Str(3155);
+        request.filter = Str(3156);
+        request.defaultExt = Str(3157);
+        request.fileName = ReportPdfName(DataName);
+        request.confirmOverwrite = true;
+        chosen = prompts().saveFile(request);
+        return chosen.accepted && !chosen.fullPath.isEmpty();
+    };
+    if (!SelectAndStage(w, ask))
         return;
-    if (frmPrintSelect::PrintFileData && StageFileData(frmPrintSelect::PrintFilePath) == 1)
-        return;
-    // A printer that fails has no message of its own; the command just ends.
-    PrintSetData(ReportPrinter());
+    QString reason;
+    if (!WriteReportPdf(chosen.fullPath, &reason))
+        MsgOk(WithReason(3152, reason));
 }
 
 void mnuFilePageSetup_Click(frmMain &w)

@@ -4,6 +4,8 @@
 #include "params/field_table.h"
 #include "printing/frmPrintSelect.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -93,6 +95,20 @@ QString FindInstalled(const QStringList &installed, const QString &name)
     for (const QString &family : installed)
         if (family.compare(name, Qt::CaseInsensitive) == 0)
             return family;
+    return {};
+}
+
+// Why the printer's output file cannot be written, or empty when it can. A file made only to find
+// out is removed again.
+QString OutputFileProblem(const QString &path)
+{
+    QFile file(path);
+    const bool existed = file.exists();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return QDir::toNativeSeparators(path) + QStringLiteral(": ") + file.errorString();
+    file.close();
+    if (!existed)
+        file.remove();
     return {};
 }
 
@@ -187,11 +203,15 @@ QList<DrawOp> ComputeReport(const ParameterSet &set, const ReportSource &source)
     return page.take();
 }
 
-bool PaintReport(const QList<DrawOp> &ops, QPrinter &printer)
+bool PaintReport(const QList<DrawOp> &ops, QPrinter &printer, QString *reason)
 {
     QPainter painter;
-    if (!painter.begin(&printer))
+    if (!painter.begin(&printer)) {
+        // The painter tells no reason; the one case with a known reason is an output file.
+        if (reason && !printer.outputFileName().isEmpty())
+            *reason = OutputFileProblem(printer.outputFileName());
         return false;
+    }
     const double scale = double(printer.resolution()) / kTwipsPerInch;
     for (const DrawOp &op : ops) {
         QFont font(op.fontFamily);
@@ -215,14 +235,14 @@ bool PaintReport(const QList<DrawOp> &ops, QPrinter &printer)
     return painter.end() && printer.printerState() != QPrinter::Error;
 }
 
-bool PrintSetData(QPrinter &printer)
+bool PrintSetData(QPrinter &printer, QString *reason)
 {
     ReportSource source;
     source.screenData = frmPrintSelect::PrintScreenData;
     source.fileData = frmPrintSelect::PrintFileData;
     source.fileTitle = frmPrintSelect::PrintFileTitle;
     source.printedAt = QDateTime::currentDateTime();
-    return PaintReport(ComputeReport(Temp, source), printer);
+    return PaintReport(ComputeReport(Temp, source), printer, reason);
 }
 
 }  // namespace kz

@@ -63,10 +63,11 @@ QList<DrawOp> ComputeReport(const ParameterSet &set, const ReportSource &source)
 // Paints ops on one page of printer and ends the document. A text wider than its room (maxWidth, and
 // never past the printable area's right edge) is condensed to fit, so that a long caption neither runs
 // into the next column nor off the page. False when the printer could not be started or did not take
-// the page.
-bool PaintReport(const QList<DrawOp> &ops, QPrinter &printer);
+// the page; then *reason (if given) says why where that is known (an output file that cannot be
+// written), and is left empty where the printer tells nothing.
+bool PaintReport(const QList<DrawOp> &ops, QPrinter &printer, QString *reason = nullptr);
 
 // Prints Temp with the choice of the print selection dialog, dated now. False as PaintReport.
-bool PrintSetData(QPrinter &printer);
+bool PrintSetData(QPrinter &printer, QString *reason = nullptr);
 
 }  // namespace kz

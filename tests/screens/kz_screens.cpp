@@ -15,6 +15,8 @@
 #include "files/data_state.h"
 #include "main_window/frmMain.h"
 #include "params/parameter_set.h"
+#include "printing/frmPrintSelect.h"
+#include "printing/print_ops.h"
 #include "printing/report.h"
 #include "ui_frmMain.h"
 #include "ui_frmOptions.h"
@@ -24,6 +26,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -43,6 +47,10 @@ void MainWindowShots(const QString &dir, const QString &lang)
     frmMain window;
     window.show();
     Save(&window, dir, QStringLiteral("main-edit-") + lang);
+    QMenu *file = window.form()->mnuFile;
+    file->popup(window.mapToGlobal(QPoint(0, window.menuBar()->height())));
+    Save(file, dir, QStringLiteral("menu-file-") + lang);
+    file->hide();
     ParametaShowFlag = true;
     HomeParaShowFlag = true;
     window.HomePara_Yuko();
@@ -177,6 +185,10 @@ void ReportShot(const QString &dir, const QString &lang)
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QDir(dir).filePath(QStringLiteral("report-") + lang + QLatin1String(".pdf")));
     PrintSetData(printer);
+    // The same report as Save Report as PDF writes it, of the screen's data.
+    frmPrintSelect::PrintScreenData = true;
+    WriteReportPdf(QDir(dir).filePath(QStringLiteral("report-saved-") + lang + QLatin1String(".pdf")));
+    frmPrintSelect::PrintScreenData = false;
 }
 
 int main(int argc, char *argv[])
