@@ -4,7 +4,7 @@
 // dialog load; and the listing of this machine's own serial devices, which production adds.
 
 #include "app/frmOptions.h"
-#include "app/paths.h"
+#include "core/paths.h"
 #include "app/port_probe.h"
 #include "link/port.h"
 #include "link/port_assign.h"

@@ -4,7 +4,7 @@
 //  write: two "0CM1" and seven "0WD" exchanges (groups active), from the first frame to the
 //         reset offer, 346 characters, 360.42 ms.
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "link/exchange.h"
 #include "link/port.h"
 #include "main_window/frmMain.h"

@@ -6,7 +6,7 @@
 
 #include "fuzz_support.h"
 
-#include "app/strings.h"
+#include "core/strings.h"
 #include "link/alarm.h"
 #include "link/exchange.h"
 #include "link/link_view.h"

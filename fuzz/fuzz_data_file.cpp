@@ -5,11 +5,11 @@
 
 #include "fuzz_support.h"
 
-#include "app/strings.h"
+#include "core/strings.h"
 #include "files/data_file.h"
 #include "files/data_state.h"
 #include "params/field_table.h"
-#include "params/read_number.h"
+#include "core/read_number.h"
 
 #include <QDir>
 #include <QFile>

@@ -14,8 +14,8 @@
 
 #include "fuzz_support.h"
 
-#include "app/paths.h"
-#include "app/strings.h"
+#include "core/paths.h"
+#include "core/strings.h"
 #include "link/alarm.h"
 #include "link/exchange.h"
 #include "link/link_view.h"

@@ -2,7 +2,7 @@
 // Shared pieces of the fuzz targets: a Qt application object, prompts that answer without a dialog,
 // and a check that stops the run with a message libFuzzer records as a crash.
 
-#include "app/prompts.h"
+#include "core/prompts.h"
 
 #include <QStringList>
 

@@ -2,7 +2,7 @@
 // with its frame log.
 
 #include "app/frmSelection.h"
-#include "app/settings.h"
+#include "core/settings.h"
 #include "app/startup.h"
 #include "files/data_file.h"
 #include "files/data_state.h"

@@ -1,7 +1,7 @@
 // The .kzd data file: exact layout, the reader's field syntax and conversions, its rejections and
 // what they leave staged, and saves that fail without harming the file already there.
 
-#include "app/strings.h"
+#include "core/strings.h"
 #include "files/data_file.h"
 #include "files/data_state.h"
 #include "params/field_table.h"

@@ -1,8 +1,8 @@
 // The command exchange against an in-process port: reply checks, recovery, messages, the wait's
 // edge cases and the one-exchange-at-a-time rule.
 
-#include "app/paths.h"
-#include "app/strings.h"
+#include "core/paths.h"
+#include "core/strings.h"
 #include "link/alarm.h"
 #include "link/exchange.h"
 #include "link/link_view.h"

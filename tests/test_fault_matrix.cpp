@@ -2,7 +2,7 @@
 // frame and at a later one: the messages the user sees, the port closed afterwards, the buttons
 // usable again, and the screen, Hensu and the data file untouched.
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "files/data_file.h"
 #include "files/data_state.h"
 #include "io_monitor/frmInputOutput.h"

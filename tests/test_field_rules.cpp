@@ -2,7 +2,7 @@
 // check, the Enter chain, spinners, the rotation-direction unlock, the data-changed flag and the
 // screen fill.
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "files/data_state.h"
 #include "main_window/frmMain.h"
 #include "main_window/updown.h"

@@ -1,6 +1,6 @@
 // Open, Save, Save As and New data on the main window, with scripted file dialogs.
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "files/data_file.h"
 #include "files/data_state.h"
 #include "main_window/frmMain.h"

@@ -1,8 +1,8 @@
 // The I/O monitor: lamps from the I/O block, output switching, polling, failures and the window's
 // life, against kz-sim with its frame log (and an in-process port where exact replies matter).
 
-#include "app/strings.h"
-#include "app/twips.h"
+#include "core/strings.h"
+#include "core/twips.h"
 #include "io_monitor/frmInputOutput.h"
 #include "link/exchange.h"
 #include "link/port.h"

@@ -1,7 +1,7 @@
 // The link end to end: the real QSerialPort on a kz-sim pseudo-terminal, with the simulator's
 // frame log telling what went on the line.
 
-#include "app/strings.h"
+#include "core/strings.h"
 #include "link/alarm.h"
 #include "link/comm_port.h"
 #include "link/exchange.h"

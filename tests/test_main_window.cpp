@@ -1,11 +1,11 @@
 // The main window: its state after loading, captions in both languages, the two modes and the
 // enabling routines, the show-parameters layout, the port lamp and the exit questions.
 
-#include "app/fit_text.h"
-#include "app/paths.h"
-#include "app/settings.h"
-#include "app/strings.h"
-#include "app/twips.h"
+#include "core/fit_text.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "core/strings.h"
+#include "core/twips.h"
 #include "files/data_state.h"
 #include "link/alarm.h"
 #include "link/exchange.h"

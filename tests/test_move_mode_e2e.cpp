@@ -1,7 +1,7 @@
 // Move mode, the alarm reset, the controller mode commands and the version, end to end against
 // kz-sim with its frame log.
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "link/comm_port.h"
 #include "link/exchange.h"
 #include "link/port.h"

@@ -6,11 +6,12 @@
 // probe never reaches the machine's real serial ports.
 
 #include "app/frmOptions.h"
-#include "app/paths.h"
+#include "core/paths.h"
 #include "app/port_probe.h"
-#include "app/settings.h"
-#include "app/strings.h"
-#include "app/twips.h"
+#include "core/settings.h"
+#include "link/port_settings.h"
+#include "core/strings.h"
+#include "core/twips.h"
 #include "link/comm_port.h"
 #include "link/exchange.h"
 #include "link/link_view.h"

@@ -1,11 +1,11 @@
 // The parameter set: number reading, the blank check, taking the screen into Hensu, and the range
 // check with its report.
 
-#include "app/prompts.h"
-#include "app/strings.h"
+#include "core/prompts.h"
+#include "core/strings.h"
 #include "params/check_chain.h"
 #include "params/parameter_set.h"
-#include "params/read_number.h"
+#include "core/read_number.h"
 #include "support/scripted_prompts.h"
 #include "support/test_env.h"
 

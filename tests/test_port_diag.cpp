@@ -4,9 +4,9 @@
 // number that is none), in both languages; every message of an operation that cannot open the
 // port carrying it; the programs found holding a device.
 
-#include "app/paths.h"
-#include "app/settings.h"
-#include "app/strings.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "core/strings.h"
 #include "link/exchange.h"
 #include "link/port.h"
 #include "link/port_assign.h"

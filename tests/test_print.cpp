@@ -1,7 +1,7 @@
 // The settings report: the draw list for a known parameter set in both languages, the report font,
 // and a page printed to PDF and read back with pdftotext.
 
-#include "app/strings.h"
+#include "core/strings.h"
 #include "params/parameter_set.h"
 #include "printing/frmPrintSelect.h"
 #include "printing/print_ops.h"

@@ -1,8 +1,8 @@
 // What to print and whether it is printed: the print selection dialog with its choice members, and the
 // Print and Printer commands of the main window.
 
-#include "app/strings.h"
-#include "app/twips.h"
+#include "core/strings.h"
+#include "core/twips.h"
 #include "files/data_file.h"
 #include "files/data_state.h"
 #include "main_window/frmMain.h"

@@ -7,10 +7,10 @@
 // test reaches the machine's own serial ports.
 
 #include "app/frmOptions.h"
-#include "app/paths.h"
+#include "core/paths.h"
 #include "app/port_probe.h"
-#include "app/settings.h"
-#include "app/strings.h"
+#include "core/settings.h"
+#include "core/strings.h"
 #include "link/comm_port.h"
 #include "link/exchange.h"
 #include "link/port.h"

@@ -1,8 +1,9 @@
 // The three persisted settings: defaults, stored values and text that is not a number.
 
-#include "app/paths.h"
-#include "app/settings.h"
-#include "app/strings.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "link/port_settings.h"
+#include "core/strings.h"
 #include "link/port.h"
 #include "support/test_env.h"
 

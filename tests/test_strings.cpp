@@ -1,8 +1,8 @@
 // The string table, the language offset, caption loading and Qt's own translations.
 
-#include "app/captions.h"
-#include "app/language.h"
-#include "app/strings.h"
+#include "core/captions.h"
+#include "core/language.h"
+#include "core/strings.h"
 
 #include <QAction>
 #include <QGroupBox>

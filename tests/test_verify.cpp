@@ -1,7 +1,7 @@
 // Verification's report: the exact OK and NG texts, the grouped list of differing fields, the parameter
 // groups' part in it, and the list text it shares with the range check.
 
-#include "app/strings.h"
+#include "core/strings.h"
 #include "files/data_file.h"
 #include "files/verify.h"
 #include "params/check_chain.h"

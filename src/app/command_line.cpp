@@ -1,7 +1,7 @@
 #include "app/command_line.h"
 
-#include "app/strings.h"
-#include "app/version.h"
+#include "core/strings.h"
+#include "core/version.h"
 
 #include <QCommandLineParser>
 

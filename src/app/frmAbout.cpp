@@ -1,8 +1,8 @@
 #include "app/frmAbout.h"
 
-#include "app/captions.h"
-#include "app/prompts.h"
-#include "app/version.h"
+#include "core/captions.h"
+#include "core/prompts.h"
+#include "core/version.h"
 #include "ui_frmAbout.h"
 
 #include <QIcon>

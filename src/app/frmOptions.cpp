@@ -1,16 +1,17 @@
 #include "app/frmOptions.h"
 
-#include "app/captions.h"
+#include "core/captions.h"
 #include "app/port_probe.h"
-#include "app/prompts.h"
-#include "app/settings.h"
-#include "app/strings.h"
-#include "app/twips.h"
+#include "core/prompts.h"
+#include "core/settings.h"
+#include "link/port_settings.h"
+#include "core/strings.h"
+#include "core/twips.h"
 #include "link/comm_port.h"
 #include "link/port.h"
 #include "link/serial_devices.h"
 #include "main_window/frmMain.h"
-#include "params/read_number.h"
+#include "core/read_number.h"
 #include "ui_frmOptions.h"
 
 #include <QFileInfo>

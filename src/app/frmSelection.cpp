@@ -1,6 +1,6 @@
 #include "app/frmSelection.h"
 
-#include "app/twips.h"
+#include "core/twips.h"
 #include "ui_frmSelection.h"
 
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
 #include "app/frmSplash.h"
 
-#include "app/version.h"
+#include "core/version.h"
 #include "ui_frmSplash.h"
 
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #include "app/help.h"
 
-#include "app/prompts.h"
+#include "core/prompts.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>

@@ -1,6 +1,6 @@
 #include "app/command_line.h"
-#include "app/language.h"
-#include "app/settings.h"
+#include "core/language.h"
+#include "core/settings.h"
 #include "app/startup.h"
 #include "main_window/frmMain.h"
 

@@ -1,6 +1,6 @@
 #include "app/port_probe.h"
 
-#include "app/strings.h"
+#include "core/strings.h"
 #include "link/comm_port.h"
 #include "link/port.h"
 #include "link/port_diag.h"

@@ -1,11 +1,14 @@
 #include "app/startup.h"
 
+#include "app/frmAbout.h"
+#include "app/frmOptions.h"
 #include "app/frmSelection.h"
 #include "app/frmSplash.h"
 #include "app/help.h"
-#include "app/language.h"
-#include "app/settings.h"
-#include "app/strings.h"
+#include "core/language.h"
+#include "core/settings.h"
+#include "link/port_settings.h"
+#include "core/strings.h"
 #include "link/port.h"
 #include "main_window/frmMain.h"
 
@@ -36,6 +39,13 @@ std::unique_ptr<frmMain> Main(int splashMs, const QString &dataFile)
     LoadPortNo();
     LoadPortOccupy();
     auto window = std::make_unique<frmMain>();
+    frmMain *w = window.get();
+    w->showOptionsDialog = [w] { ShowOptions(w); };
+    w->showAboutBox = [w] {
+        frmAbout about(w);
+        about.exec();
+    };
+    w->showHelp = [w](const QString &topic) { ShowHelp(w, topic); };
     window->show();
     if (!dataFile.isEmpty()) {
         window->OpenDataFile(dataFile);

@@ -1,10 +1,10 @@
 #include "files/data_file.h"
 
-#include "app/prompts.h"
-#include "app/strings.h"
+#include "core/prompts.h"
+#include "core/strings.h"
 #include "files/data_state.h"
 #include "params/field_table.h"
-#include "params/read_number.h"
+#include "core/read_number.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,7 +1,7 @@
 #include "files/verify.h"
 
-#include "app/prompts.h"
-#include "app/strings.h"
+#include "core/prompts.h"
+#include "core/strings.h"
 #include "params/check_chain.h"
 #include "params/field_list.h"
 

@@ -1,9 +1,9 @@
 #include "io_monitor/frmInputOutput.h"
 
-#include "app/captions.h"
-#include "app/prompts.h"
-#include "app/strings.h"
-#include "app/twips.h"
+#include "core/captions.h"
+#include "core/prompts.h"
+#include "core/strings.h"
+#include "core/twips.h"
 #include "link/exchange.h"
 #include "link/port.h"
 #include "ui_frmInputOutput.h"

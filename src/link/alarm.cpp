@@ -1,6 +1,6 @@
 #include "link/alarm.h"
 
-#include "app/strings.h"
+#include "core/strings.h"
 #include "link/link_view.h"
 
 namespace kz {

@@ -1,7 +1,7 @@
 #include "link/exchange.h"
 
-#include "app/prompts.h"
-#include "app/strings.h"
+#include "core/prompts.h"
+#include "core/strings.h"
 #include "link/alarm.h"
 #include "link/comm_port.h"
 #include "link/link_view.h"

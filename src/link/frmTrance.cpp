@@ -1,7 +1,7 @@
 #include "link/frmTrance.h"
 
-#include "app/captions.h"
-#include "app/twips.h"
+#include "core/captions.h"
+#include "core/twips.h"
 #include "ui_frmTrance.h"
 
 #include <QCloseEvent>

@@ -1,7 +1,8 @@
 #include "link/port.h"
 
-#include "app/paths.h"
-#include "app/settings.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "link/port_settings.h"
 #include "link/comm_port.h"
 #include "link/link_view.h"
 #include "link/port_diag.h"

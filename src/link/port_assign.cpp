@@ -1,6 +1,6 @@
 #include "link/port_assign.h"
 
-#include "app/paths.h"
+#include "core/paths.h"
 
 #include <QDir>
 #include <QFile>

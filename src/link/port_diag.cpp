@@ -1,6 +1,6 @@
 #include "link/port_diag.h"
 
-#include "app/strings.h"
+#include "core/strings.h"
 #include "link/port.h"
 #include "link/port_assign.h"
 

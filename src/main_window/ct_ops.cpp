@@ -1,7 +1,7 @@
 // The main window's transfers with the controller: read the parameter set, write it back.
 
-#include "app/prompts.h"
-#include "app/strings.h"
+#include "core/prompts.h"
+#include "core/strings.h"
 #include "files/data_state.h"
 #include "link/exchange.h"
 #include "link/frmTrance.h"

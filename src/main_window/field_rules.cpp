@@ -1,12 +1,12 @@
 #include "main_window/field_rules.h"
 
-#include "app/prompts.h"
-#include "app/strings.h"
+#include "core/prompts.h"
+#include "core/strings.h"
 #include "files/data_state.h"
 #include "main_window/frmMain.h"
 #include "params/field_table.h"
 #include "params/parameter_set.h"
-#include "params/read_number.h"
+#include "core/read_number.h"
 #include "ui_frmMain.h"
 
 #include <QInputMethodEvent>

@@ -1,7 +1,7 @@
 // The main window's data-file operations: Open, Save, Save As and New data.
 
-#include "app/prompts.h"
-#include "app/strings.h"
+#include "core/prompts.h"
+#include "core/strings.h"
 #include "files/data_file.h"
 #include "files/data_state.h"
 #include "main_window/bracket.h"

@@ -1,15 +1,13 @@
 #include "main_window/frmMain.h"
 
-#include "app/captions.h"
-#include "app/fit_text.h"
-#include "app/frmAbout.h"
-#include "app/frmOptions.h"
-#include "app/help.h"
-#include "app/prompts.h"
-#include "app/settings.h"
-#include "app/strings.h"
-#include "app/twips.h"
-#include "app/version.h"
+#include "core/captions.h"
+#include "core/fit_text.h"
+#include "core/prompts.h"
+#include "core/settings.h"
+#include "link/port_settings.h"
+#include "core/strings.h"
+#include "core/twips.h"
+#include "core/version.h"
 #include "files/data_state.h"
 #include "link/comm_port.h"
 #include "link/exchange.h"
@@ -87,7 +85,6 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     connectMenus();
     applyIcons();
     saveData = [this] { return cmdSaveFile_Click(); };
-    showOptionsDialog = [this] { ShowOptions(this); };
     Form_Load();
     SetLinkView(this);
     SetPromptParent(this);
@@ -171,10 +168,13 @@ void frmMain::connectMenus()
     // Help: the contents item stays hidden (there is no help file); About shows the About box.
     ui->mnuHelpContents->setVisible(false);
     ui->mnuHelpContents->setEnabled(false);
-    onTrigger(ui->mnuHelpContents, [this] { ShowHelp(this, Str(463)); });
+    onTrigger(ui->mnuHelpContents, [this] {
+        if (showHelp)
+            showHelp(Str(463));
+    });
     onTrigger(ui->mnuHelpAbout, [this] {
-        frmAbout about(this);
-        about.exec();
+        if (showAboutBox)
+            showAboutBox();
     });
     // Move mode, controller mode and version.
     onClick(ui->cmdSelectMove, [this] { cmdSelectMove_Click(); });

@@ -6,7 +6,7 @@
 //   field_rules.cpp     what the parameter fields accept, the Enter chain, the screen fill
 //   (operation files)   read, write, files, verification, move, mode and version
 
-#include "app/prompts.h"
+#include "core/prompts.h"
 #include "link/link_view.h"
 #include "params/check_chain.h"
 
@@ -68,8 +68,11 @@ public:
     void mnuViewOption_Click();
     // Height and parameter frames after the options have changed.
     void ApplyShowParametersLayout();
-    // Shows the Options dialog (replaced by tests and until the dialog exists).
+    // The top windows the menus open, set by the application (tests set their own): the Options
+    // dialog, the About box, and help on a topic.
     std::function<void()> showOptionsDialog;
+    std::function<void()> showAboutBox;
+    std::function<void(const QString &)> showHelp;
 
     // Exit.
     void mnuFileExit_Click();

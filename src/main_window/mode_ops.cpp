@@ -1,7 +1,7 @@
 // Switching the controller between external start and communication mode, and its version.
 
-#include "app/prompts.h"
-#include "app/strings.h"
+#include "core/prompts.h"
+#include "core/strings.h"
 #include "link/exchange.h"
 #include "link/port.h"
 #include "main_window/bracket.h"

@@ -1,8 +1,8 @@
 // Move mode: test moves of the feeder's axis, homing, stop, and the alarm reset.
 
-#include "app/fit_text.h"
-#include "app/prompts.h"
-#include "app/strings.h"
+#include "core/fit_text.h"
+#include "core/prompts.h"
+#include "core/strings.h"
 #include "link/exchange.h"
 #include "link/port.h"
 #include "main_window/frmMain.h"

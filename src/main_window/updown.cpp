@@ -1,6 +1,6 @@
 #include "main_window/updown.h"
 
-#include "app/strings.h"
+#include "core/strings.h"
 
 #include <QKeyEvent>
 #include <QLabel>

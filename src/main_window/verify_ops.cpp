@@ -1,7 +1,7 @@
 // The main window's verification: the screen against the controller or a data file.
 
-#include "app/prompts.h"
-#include "app/strings.h"
+#include "core/prompts.h"
+#include "core/strings.h"
 #include "files/data_file.h"
 #include "files/data_state.h"
 #include "files/verify.h"

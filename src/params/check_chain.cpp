@@ -1,10 +1,10 @@
 #include "params/check_chain.h"
 
-#include "app/prompts.h"
-#include "app/strings.h"
+#include "core/prompts.h"
+#include "core/strings.h"
 #include "params/field_list.h"
 #include "params/field_table.h"
-#include "params/read_number.h"
+#include "core/read_number.h"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 #include "params/data_image.h"
 
-#include "app/prompts.h"
-#include "app/strings.h"
+#include "core/prompts.h"
+#include "core/strings.h"
 #include "params/field_table.h"
 #include "params/parameter_set.h"
 

@@ -1,6 +1,6 @@
 #include "params/field_list.h"
 
-#include "app/strings.h"
+#include "core/strings.h"
 
 #include <array>
 

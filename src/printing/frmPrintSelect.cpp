@@ -1,9 +1,9 @@
 #include "printing/frmPrintSelect.h"
 
-#include "app/captions.h"
-#include "app/prompts.h"
-#include "app/strings.h"
-#include "app/twips.h"
+#include "core/captions.h"
+#include "core/prompts.h"
+#include "core/strings.h"
+#include "core/twips.h"
 #include "ui_frmPrintSelect.h"
 
 namespace kz {

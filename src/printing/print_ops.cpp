@@ -1,8 +1,8 @@
 #include "printing/print_ops.h"
 
-#include "app/prompts.h"
-#include "app/strings.h"
-#include "app/version.h"
+#include "core/prompts.h"
+#include "core/strings.h"
+#include "core/version.h"
 #include "files/data_file.h"
 #include "files/data_state.h"
 #include "main_window/frmMain.h"

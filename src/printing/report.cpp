@@ -1,6 +1,6 @@
 #include "printing/report.h"
 
-#include "app/strings.h"
+#include "core/strings.h"
 #include "params/field_table.h"
 #include "printing/frmPrintSelect.h"
 

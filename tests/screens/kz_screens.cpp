@@ -1,13 +1,13 @@
 // Renders the tool's windows to PNG files in both languages, for a look at what users see.
 // Usage: kz-screens OUTDIR
 
-#include "app/fit_text.h"
+#include "core/fit_text.h"
 #include "app/frmOptions.h"
-#include "app/language.h"
-#include "app/paths.h"
+#include "core/language.h"
+#include "core/paths.h"
 #include "app/port_probe.h"
-#include "app/settings.h"
-#include "app/strings.h"
+#include "core/settings.h"
+#include "core/strings.h"
 #include "io_monitor/frmInputOutput.h"
 #include "link/comm_port.h"
 #include "link/port_assign.h"

@@ -1,7 +1,7 @@
 #pragma once
 // Prompts for tests: answers come from queues, every prompt shown is recorded in order.
 
-#include "app/prompts.h"
+#include "core/prompts.h"
 
 #include <QList>
 #include <QQueue>

@@ -1,6 +1,6 @@
 #include "support/sim_runner.h"
 
-#include "app/paths.h"
+#include "core/paths.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

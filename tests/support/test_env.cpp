@@ -1,8 +1,8 @@
 #include "support/test_env.h"
 
-#include "app/paths.h"
-#include "app/settings.h"
-#include "app/strings.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "core/strings.h"
 #include "link/alarm.h"
 #include "link/exchange.h"
 #include "link/link_view.h"

@@ -1,4 +1,4 @@
-#include "app/prompts.h"
+#include "core/prompts.h"
 
 #include <QApplication>
 #include <QFileDialog>

@@ -1,6 +1,6 @@
-#include "app/captions.h"
+#include "core/captions.h"
 
-#include "app/strings.h"
+#include "core/strings.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -1,4 +1,4 @@
-#include "params/read_number.h"
+#include "core/read_number.h"
 
 #include <QByteArray>
 #include <limits>

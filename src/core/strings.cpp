@@ -1,4 +1,4 @@
-#include "app/strings.h"
+#include "core/strings.h"
 
 #include <QFile>
 #include <QHash>

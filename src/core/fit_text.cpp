@@ -1,4 +1,4 @@
-#include "app/fit_text.h"
+#include "core/fit_text.h"
 
 #include <QFontMetricsF>
 #include <QLabel>

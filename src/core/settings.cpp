@@ -1,9 +1,8 @@
-#include "app/settings.h"
+#include "core/settings.h"
 
-#include "app/paths.h"
-#include "app/strings.h"
-#include "link/port.h"
-#include "params/read_number.h"
+#include "core/paths.h"
+#include "core/strings.h"
+#include "core/read_number.h"
 
 #include <QRegularExpression>
 #include <QSettings>
@@ -44,17 +43,6 @@ void WriteText(const char *key, const QString &text)
 
 }  // namespace
 
-void LoadPortNo()
-{
-    if (auto v = ReadInt("PortNo", 1))
-        PortNo = *v;
-}
-
-int StoredPortNo(int fallback)
-{
-    return ReadInt("PortNo", 1).value_or(fallback);
-}
-
 void LoadLanguage()
 {
     if (auto v = ReadInt("Language", 2))
@@ -62,20 +50,14 @@ void LoadLanguage()
     LangOffset = LanguageSetting == 1 ? 0 : kEnglishOffset;
 }
 
-void LoadPortOccupy()
+std::optional<int> ReadSetting(const char *key, int fallback)
 {
-    const auto v = ReadInt("PortOccupy", 1);
-    PortOccupy = v && *v != 0;
+    return ReadInt(key, fallback);
 }
 
-void SavePortNo()
+void WriteSetting(const char *key, const QString &text)
 {
-    WriteText("PortNo", QString::number(PortNo));
-}
-
-void SavePortOccupy()
-{
-    WriteText("PortOccupy", PortOccupy ? QStringLiteral("1") : QStringLiteral("0"));
+    WriteText(key, text);
 }
 
 }  // namespace kz

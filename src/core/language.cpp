@@ -1,6 +1,6 @@
-#include "app/language.h"
+#include "core/language.h"
 
-#include "app/strings.h"
+#include "core/strings.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
