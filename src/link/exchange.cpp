@@ -6,6 +6,7 @@
 #include "link/comm_port.h"
 #include "link/link_view.h"
 #include "link/port.h"
+#include "link/traffic.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -20,6 +21,21 @@ QString RecvData;
 namespace {
 
 bool g_inProgress = false;
+
+// Tells the link's watchers, if any, about this port.
+void Report(TrafficKind kind, const QByteArray &bytes = {}, const QString &detail = {}, const QString &text = {})
+{
+    if (!TrafficWatched())
+        return;
+    TrafficRecord r;
+    r.port = QStringLiteral("COM%1").arg(PortNo);
+    r.device = PortDevicePath(PortNo);
+    r.kind = kind;
+    r.bytes = bytes;
+    r.detail = detail;
+    r.text = text;
+    ReportTraffic(std::move(r));
+}
 
 // Marks an exchange as running for its whole length, waits and recovery included.
 class InProgress {
@@ -81,8 +97,10 @@ Reply WaitForReply(CommPort &port)
         TimeoutFlag = true;
         loop.quit();
     });
+    bool lost = false;
     const auto c3 = QObject::connect(&port, &CommPort::lineLost, &loop, [&] {
         TimeoutFlag = true;
+        lost = true;
         loop.quit();
     });
     timer.start();
@@ -93,6 +111,10 @@ Reply WaitForReply(CommPort &port)
     QObject::disconnect(c1);
     QObject::disconnect(c2);
     QObject::disconnect(c3);
+    if (!reply.kept.isEmpty())
+        Report(TrafficKind::Received, reply.kept);
+    if (lost)
+        Report(TrafficKind::LineLost);
     return reply;
 }
 
@@ -101,7 +123,9 @@ Reply WaitForReply(CommPort &port)
 bool SendFrame(CommPort &port, const QString &frame)
 {
     port.discardInput();
-    return port.write(frame.toLatin1() + "\r\n");
+    const QByteArray bytes = frame.toLatin1() + "\r\n";
+    Report(TrafficKind::Sent, bytes);
+    return port.write(bytes);
 }
 
 enum class BadReply { Length, Echo };
@@ -111,12 +135,14 @@ enum class BadReply { Length, Echo };
 void Recover(CommPort &port, BadReply why)
 {
     RecvData.clear();
+    Report(TrafficKind::Recovery);
     const bool sent = SendFrame(port, QStringLiteral("0CM0"));
     const Reply reply = sent ? WaitForReply(port) : Reply{};
     if (reply.text().startsWith(QLatin1String("0%%"))) {
         AlarmData = reply.text();
         CommErrFlag = true;
         ShowAlarm();
+        Report(TrafficKind::Alarm, {}, AlarmData.mid(3, 2), AlarmText);
         CloseCommPort();
         MsgOk(AlarmMessage());
         return;
@@ -160,8 +186,10 @@ int SendRecvCt(const QString &cmd, int expectedLength, const QString &arg)
         return 1;
     InProgress guard;
 
-    if (OpenCommPort() == 1)
+    if (OpenCommPort() == 1) {
+        Report(TrafficKind::OpenFailed, {}, PortFailureDetail().trimmed());
         return 1;
+    }
     CommPort &port = Port();
 
     CommErrFlag = false;
@@ -175,6 +203,7 @@ int SendRecvCt(const QString &cmd, int expectedLength, const QString &arg)
     const Reply reply = WaitForReply(port);
 
     if (TimeoutFlag) {
+        Report(TrafficKind::Timeout, {}, QString::number(TimeoutMs));
         CommErrFlag = true;
         ForceClosePort();
         MsgOk(TimeoutMessage());
@@ -185,19 +214,23 @@ int SendRecvCt(const QString &cmd, int expectedLength, const QString &arg)
         AlarmData = text;
         CommErrFlag = true;
         ShowAlarm();
+        Report(TrafficKind::Alarm, {}, text.mid(3, 2), AlarmText);
         MsgOk(AlarmMessage());
         CloseCommPort();
         return 1;
     }
     if (text.left(3) != echoKey) {
+        Report(TrafficKind::EchoMismatch, {}, echoKey);
         Recover(port, BadReply::Echo);
         return 1;
     }
     if (reply.length != expectedLength) {
+        Report(TrafficKind::LengthError, {}, QStringLiteral("expected %1, got %2").arg(expectedLength).arg(reply.length));
         Recover(port, BadReply::Length);
         return 1;
     }
     RecvData = text;
+    Report(TrafficKind::Good);
     linkView().setAlarmLampVisible(false);
     linkView().setErrorComment(QStringLiteral("No Error"));
     return 0;
@@ -207,8 +240,10 @@ int SendOnlyCt(const QString &cmd, int /*expectedLength*/, const QString &arg)
 {
     if (g_inProgress)
         return 1;
-    if (OpenCommPort() == 1)
+    if (OpenCommPort() == 1) {
+        Report(TrafficKind::OpenFailed, {}, PortFailureDetail().trimmed());
         return 1;
+    }
     CommErrFlag = false;
     RecvData.clear();
     return SendFrame(Port(), cmd + arg) ? 0 : 1;
