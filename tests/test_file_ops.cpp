@@ -231,6 +231,27 @@ private slots:
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("New data"));
     }
 
+    // The save offered before a read fails: the user learns why and that nothing was read; the
+    // controller is not touched and the edits stay.
+    void failedSaveBeforeAReadSaysNothingWasRead()
+    {
+        Fixture x;
+        x.f->txtPosi1->setText(QStringLiteral("77"));
+        x.prompts.answers.enqueue(MsgAnswer::Yes);
+        x.prompts.fileResults.enqueue(Chosen(x.path("gone/kept.kzd")));
+        x.window->cmdGetfromCt_Click();
+        QCOMPARE(x.prompts.shown.size(), 2);
+        QCOMPARE(x.prompts.shown.first().text, QStringLiteral("Saving editing data before reading the data?"));
+        const QStringList lines = x.prompts.shown.last().text.split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.size(), 3);
+        QCOMPARE(lines.first(), QStringLiteral("Saving was stopped"));
+        QVERIFY(!lines.at(1).isEmpty());
+        QCOMPARE(lines.last(), QStringLiteral("Nothing was read from the controller."));
+        QVERIFY(x.port.frames.isEmpty());
+        QCOMPARE(x.f->txtPosi1->text(), QStringLiteral("77"));
+        QVERIFY(DataChanged);
+    }
+
     // New data with the sensor and homing groups shown leaves SP1, which takes no input, at 0:
     // Save and Write are not blocked for ever by a field the user cannot fill.
     void newDataLeavesNoFieldThatCannotBeFilled()
