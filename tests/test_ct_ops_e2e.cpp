@@ -281,6 +281,16 @@ private slots:
         QCOMPARE(x.prompts.texts(),
                  QStringList{QStringLiteral("Result of Verify - NG\r\n\r\n<Unmatched data>\r\n\r\n"
                                             "Position 1 - VEL,\r\nSensor parameters - Supply counter,\r\n")});
+        // Then the values, in the report's order, the controller's beside the screen's.
+        QCOMPARE(x.prompts.tables.size(), 1);
+        const TableRequest &table = x.prompts.tables.first();
+        QCOMPARE(table.headers, (QStringList{"Group", "Item", "Screen", "C/T"}));
+        QCOMPARE(table.rows, (QList<QStringList>{
+                                 {"Position 1", "VEL", "11", QString::number(SimInitial().Vel1)},
+                                 {"Sensor parameters", "Supply counter", "9", QString::number(SimInitial().SupplyCounter)}}));
+        QCOMPARE(TableText(table), QStringLiteral("Group\tItem\tScreen\tC/T\nPosition 1\tVEL\t11\t%1\n"
+                                                  "Sensor parameters\tSupply counter\t9\t%2\n")
+                                       .arg(SimInitial().Vel1).arg(SimInitial().SupplyCounter));
         QCOMPARE(Hensu, differs);  // the screen stays what it was
         QCOMPARE(x.f->comboVEL1->currentText(), QStringLiteral("11"));
         QVERIFY(DataChanged);
@@ -296,12 +306,20 @@ private slots:
         x.prompts.fileResults.enqueue(test::Chosen(path));
         QCOMPARE(x.window->cmdSaveFile_Click(), 0);
         x.f->txtPosi2->setText(QStringLiteral("351"));
+        const QString position1 = QString::number(Edited().Position1 + 1);
+        x.f->txtPosi1->setText(position1);
         QVERIFY(DataChanged);
         x.prompts.fileResults.enqueue(test::Chosen(path));
         x.window->cmdShogoFile_Click();
         QCOMPARE(x.prompts.fileRequests.last().title, QStringLiteral("Specified KZ data file to be verified."));
         QCOMPARE(x.prompts.texts(),
-                 QStringList{QStringLiteral("Result of Verify - NG\r\n\r\n<Unmatched data>\r\nPosition 2 - Position(pulse),\r\n")});
+                 QStringList{QStringLiteral("Result of Verify - NG\r\n\r\n<Unmatched data>\r\n"
+                                            "Position 1 - Position(pulse),\r\nPosition 2 - Position(pulse),\r\n")});
+        QCOMPARE(x.prompts.tables.size(), 1);
+        QCOMPARE(x.prompts.tables.first().headers.last(), QStringLiteral("File"));
+        QCOMPARE(x.prompts.tables.first().rows,
+                 (QList<QStringList>{{"Position 1", "Position(pulse)", position1, QString::number(Edited().Position1)},
+                                     {"Position 2", "Position(pulse)", "351", QString::number(Edited().Position2)}}));
         QVERIFY2(DataChanged, "the screen still holds an edit no file has");
         QVERIFY(x.sim.frames().isEmpty());
     }

@@ -17,6 +17,10 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QAbstractItemView>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <ctime>
 
 using namespace kz;
@@ -179,6 +183,87 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m.lamps(), QStringLiteral("100000000"), 2000);
         QTRY_COMPARE_WITH_TIMEOUT(m.lamps(), QStringLiteral("000010000"), 2000);
         QTRY_COMPARE_WITH_TIMEOUT(m.lamps(), QStringLiteral("100000000"), 2000);
+    }
+
+    // The history: every lamp change since Start Monitor with its signal and state, the output
+    // this tool switched told apart from the inputs the controller changed, and the polls counted.
+    void historyOfChanges()
+    {
+        test::TestEnv env;
+        test::ScriptedPrompts prompts;
+        test::SimRunner sim({QStringLiteral("--inputs"), QStringLiteral("01,10@400")});
+        QVERIFY(sim.ready());
+        Monitor m;
+        m.click("cmdMonitor");
+        QTRY_COMPARE_WITH_TIMEOUT(m.lamps(), QStringLiteral("100000000"), 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(m.lamps(), QStringLiteral("000010000"), 2000);
+        m.dblClick("imgToridasiOkWhite");
+        QTRY_COMPARE_WITH_TIMEOUT(m.lamps(), QStringLiteral("100000100"), 2000);
+        m.click("cmdMonitor");
+        QTest::qWait(300);
+
+        const IoHistory &h = IoMonitorState().history;
+        QStringList seen;
+        for (const IoChange &c : h.changes)
+            seen << SignalName(c.row) + QLatin1Char(' ') + ChangeState(c) + QLatin1Char(' ') + ChangeSource(c);
+        QStringList inputs;
+        for (const QString &change : seen)
+            if (change.endsWith(QLatin1Char(' ')))
+                inputs << change;
+        QCOMPARE(inputs.mid(0, 5), (QStringList{"RUN ON ", "RUN OFF ", "RAIL SENSOR ON ", "RUN ON ",
+                                                "RAIL SENSOR OFF "}));
+        QVERIFY2(seen.contains(QStringLiteral("OK ON this tool")), qPrintable(seen.join(QLatin1Char('|'))));
+        QCOMPARE(h.polls, int(sim.frames().count(QStringLiteral("0RD20"))));
+        QCOMPARE(h.failedPolls, 0);
+        QCOMPARE(m.label("lblPolls")->text(), QStringLiteral("Polls: %1, failed: 0").arg(h.polls));
+        QCOMPARE(m.w->findChild<QAbstractItemView *>(QStringLiteral("lstHistory"))->model()->rowCount(),
+                 int(h.changes.size()));
+
+        // An output the controller changed by itself is not this tool's.
+        QVERIFY(PresetOutputs(sim, QStringLiteral("00")));
+        m.click("cmdMonitor");
+        QTRY_COMPARE_WITH_TIMEOUT(m.lamps().mid(6, 1), QStringLiteral("0"), 2000);
+        m.click("cmdMonitor");
+        QTest::qWait(300);
+        const auto &changes = IoMonitorState().history.changes;
+        const auto ok = std::find_if(changes.begin(), changes.end(), [](const IoChange &c) { return c.row == 7; });
+        QVERIFY(ok != changes.end());
+        QVERIFY(!ok->on);
+        QCOMPARE(ChangeSource(*ok), QStringLiteral("controller"));
+
+        // Saved as CSV; a save that fails says why.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("h.csv"));
+        prompts.fileResults.enqueue(test::Chosen(path));
+        m.click("cmdSaveHistory");
+        QFile csv(path);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(csv.readAll()).split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.first(), QStringLiteral("Time,Signal,State,Source"));
+        QCOMPARE(lines.size(), int(changes.size()) + 2);  // the header, the changes, an empty end
+        QVERIFY2(lines.indexOf(QRegularExpression(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3},OK,OFF,controller$"))) > 0,
+                 qPrintable(lines.join(QLatin1Char('|'))));
+        prompts.fileResults.enqueue(test::Chosen(dir.filePath(QStringLiteral("no/such/h.csv"))));
+        m.click("cmdSaveHistory");
+        QCOMPARE(prompts.texts().size(), 1);
+        QVERIFY(prompts.texts().first().startsWith(QStringLiteral("The I/O history could not be saved.\r\n")));
+    }
+
+    void failedPollsAreCounted()
+    {
+        test::TestEnv env;
+        test::ScriptedPrompts prompts;
+        test::FakePort port;
+        Monitor m;
+        port.queueReply(IoReply(QStringLiteral("0000000000000000")));
+        port.queueReply("0RD2\r\n");
+        port.queueReply("0CM0\r\n");
+        m.click("cmdMonitor");
+        m.w->timerInputOutput_Timer();
+        m.w->timerInputOutput_Timer();
+        QCOMPARE(IoMonitorState().history.polls, 2);
+        QCOMPARE(IoMonitorState().history.failedPolls, 1);
+        QCOMPARE(IoMonitorState().history.changes.size(), 5);  // the five inputs came on
     }
 
     // "0RD20" every 200 ms plus the exchange, nothing else; Stop ends it.

@@ -170,6 +170,7 @@ public:
         return true;
     }
     void beep() override {}
+    void table(const TableRequest &) override {}
 
     int setUps = 0;
     QPrinter *setUp = nullptr;

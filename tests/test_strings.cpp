@@ -74,6 +74,9 @@ private slots:
         // Printing failures, the report's PDF, the command line.
         for (int id : {3150, 3151, 3152, 3153, 3154, 3155, 3156, 3157, 3160, 3161, 3162})
             expected += QSet<int>{id, id + kEnglishOffset};
+        // The communication log, the values of a verification, the I/O history.
+        for (int id : {3200, 3201, 3202, 3203, 3204, 3205, 3206, 3207, 3208, 3209, 3210, 3211, 3212, 3213, 3214, 3215, 3216, 3217, 3218, 3219, 3220, 3230, 3231, 3232, 3233, 3234, 3235, 3236, 3237, 3250, 3251, 3252, 3253, 3254, 3255, 3256, 3257, 3258, 3259, 3260, 3261, 3262, 3263, 3264})
+            expected += QSet<int>{id, id + kEnglishOffset};
         QSet<int> present;
         for (int id = 0; id < 30000; ++id) {
             if (auto text = LookupString(id)) {

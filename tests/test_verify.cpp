@@ -10,6 +10,7 @@
 #include "support/scripted_prompts.h"
 #include "support/test_env.h"
 
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -93,6 +94,21 @@ private slots:
 
         QCOMPARE(VerifyReport(groupsActive), result);
         QCOMPARE(prompts.texts(), QStringList{result == 0 ? kOk : kNgHead + list});
+        // The value table follows a report of differences only, one row for each field the list
+        // names, in its order, with both values.
+        QCOMPARE(prompts.tables.size(), result);
+        if (result == 1) {
+            QString names;
+            for (const QStringList &row : prompts.tables.first().rows) {
+                QCOMPARE(row.size(), 4);
+                QVERIFY(list.contains(row[0] + QStringLiteral(" - ")));
+                names += row[1] + QLatin1Char(',');
+                QCOMPARE(row[3].toInt(), row[2].toInt() + 1);  // Differing() adds one to the staged value
+            }
+            QString listed = list;
+            listed.remove(QLatin1Char('\r')).remove(QRegularExpression(QStringLiteral("(^|\n)[^-\n]+ - ")));
+            QCOMPARE(names, listed.remove(QLatin1Char('\n')));
+        }
         QCOMPARE(prompts.shown.first().buttons, MsgButtons::Ok);
         QCOMPARE(prompts.shown.first().icon, MsgIcon::None);
         QCOMPARE(OutOfRangeList, list);

@@ -14,10 +14,12 @@ struct Parser {
     {
         parser.setApplicationDescription(Str(3160));
         parser.addPositionalArgument(QStringLiteral("file"), Str(3161), QStringLiteral("[FILE.kzd]"));
+        parser.addOption(commLog);
     }
     QCommandLineParser parser;
     QCommandLineOption help = parser.addHelpOption();
     QCommandLineOption version = parser.addVersionOption();
+    QCommandLineOption commLog{QStringLiteral("comm-log"), Str(3219), QStringLiteral("LOGFILE")};
 };
 
 }  // namespace
@@ -38,8 +40,10 @@ CommandLine ParseCommandLine(const QStringList &arguments)
     } else if (p.parser.positionalArguments().size() > 1) {
         line.action = CommandLine::Action::Error;
         line.error = Str(3162);
-    } else if (!p.parser.positionalArguments().isEmpty()) {
-        line.dataFile = p.parser.positionalArguments().constFirst();
+    } else {
+        if (!p.parser.positionalArguments().isEmpty())
+            line.dataFile = p.parser.positionalArguments().constFirst();
+        line.commLog = p.parser.value(p.commLog);
     }
     return line;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The command line: kzpc [--help | --version | FILE.kzd].
+// The command line: kzpc [--help | --version | --comm-log LOGFILE | FILE.kzd].
 //
 // Help and version are answered without a window system, so ParseCommandLine needs no application
 // object; the help text does need one (QCoreApplication is enough), and is in the current language.
@@ -13,6 +13,7 @@ struct CommandLine {
     enum class Action { Run, Help, Version, Error };
     Action action = Action::Run;
     QString dataFile;  // Run: the data file to open at start-up, or empty
+    QString commLog;   // Run: the file the communication log is appended to, or empty
     QString error;     // Error: what was wrong, one line
 };
 

@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 #include "core/language.h"
+#include "core/strings.h"
+#include "link/comm_log.h"
 #include "core/settings.h"
 #include "app/startup.h"
 #include "main_window/frmMain.h"
@@ -49,6 +51,16 @@ int main(int argc, char *argv[])
     if (line.action == kz::CommandLine::Action::Error) {
         Print(stderr, line.error + QLatin1Char('\n'));
         return 2;
+    }
+    // The log file watches the link before anything talks to the controller.
+    kz::CommLogFile commLog;
+    if (!line.commLog.isEmpty()) {
+        QString error;
+        if (!commLog.open(line.commLog, &error)) {
+            kz::LoadLanguage();
+            Print(stderr, kz::Str(3220).arg(line.commLog, error) + QLatin1Char('\n'));
+            return 2;
+        }
     }
     const auto window = kz::Main(2000, line.dataFile);
     return app.exec();

@@ -1,6 +1,16 @@
 #include "core/prompts.h"
 
+#include "core/strings.h"
+
 #include <QApplication>
+#include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -84,6 +94,39 @@ public:
 
     void beep() override { QApplication::beep(); }
 
+    void table(const TableRequest &request) override
+    {
+        QDialog dialog(PromptParent());
+        dialog.setWindowTitle(QLatin1String(kAppTitle));
+        dialog.setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+        auto *layout = new QVBoxLayout(&dialog);
+        layout->addWidget(new QLabel(request.caption, &dialog));
+        auto *grid = new QTableWidget(int(request.rows.size()), int(request.headers.size()), &dialog);
+        grid->setObjectName(QStringLiteral("tblValues"));
+        grid->setHorizontalHeaderLabels(request.headers);
+        grid->verticalHeader()->hide();
+        grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+        for (int r = 0; r < int(request.rows.size()); ++r)
+            for (int c = 0; c < int(request.rows[r].size()) && c < grid->columnCount(); ++c)
+                grid->setItem(r, c, new QTableWidgetItem(request.rows[r][c]));
+        grid->resizeColumnsToContents();
+        grid->horizontalHeader()->setStretchLastSection(true);
+        layout->addWidget(grid);
+        auto *buttons = new QDialogButtonBox(&dialog);
+        QPushButton *copy = buttons->addButton(Str(3236), QDialogButtonBox::ActionRole);
+        QPushButton *close = buttons->addButton(Str(3237), QDialogButtonBox::RejectRole);
+        QObject::connect(copy, &QPushButton::clicked, &dialog,
+                         [&request] { QApplication::clipboard()->setText(TableText(request)); });
+        QObject::connect(close, &QPushButton::clicked, &dialog, &QDialog::reject);
+        close->setDefault(true);
+        layout->addWidget(buttons);
+        int width = grid->verticalHeader()->width() + 4;
+        for (int c = 0; c < grid->columnCount(); ++c)
+            width += grid->columnWidth(c);
+        dialog.resize(std::min(width + 40, 900), std::min(160 + 30 * int(request.rows.size()), 600));
+        dialog.exec();
+    }
+
 private:
     static FileDialogResult run(const FileDialogRequest &request, QFileDialog::AcceptMode mode)
     {
@@ -112,6 +155,14 @@ Prompts *&Current()
 }
 
 }  // namespace
+
+QString TableText(const TableRequest &table)
+{
+    QString text = table.headers.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    for (const QStringList &row : table.rows)
+        text += row.join(QLatin1Char('\t')) + QLatin1Char('\n');
+    return text;
+}
 
 Prompts &prompts()
 {

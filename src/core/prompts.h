@@ -4,6 +4,7 @@
 // Production shows Qt dialogs titled "KZPC-Software"; tests install a scripted implementation that
 // answers from a queue and records every prompt shown.
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -36,6 +37,17 @@ struct FileDialogResult {
     QString bareName;  // file name without folder
 };
 
+// A table shown after a message, for values the message cannot hold: a caption over it, column
+// captions and rows. The user can copy it as text and closes it.
+struct TableRequest {
+    QString caption;
+    QStringList headers;
+    QList<QStringList> rows;
+};
+
+// The table as text: the column captions and then each row, one line each, cells separated by tabs.
+QString TableText(const TableRequest &table);
+
 class Prompts {
 public:
     virtual ~Prompts() = default;
@@ -45,6 +57,8 @@ public:
     virtual bool printDialog(QPrinter *printer) = 0;
     virtual bool pageSetupDialog(QPrinter *printer) = 0;
     virtual void beep() = 0;
+    // Shows the table modally until the user closes it.
+    virtual void table(const TableRequest &request) = 0;
 };
 
 // The prompts in use. Production prompts unless a test has installed its own.

@@ -9,8 +9,13 @@
 #include "ui_frmInputOutput.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
+#include <QHeaderView>
+#include <QSaveFile>
+#include <QStandardItemModel>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QTimer>
 
 namespace kz {
@@ -41,9 +46,16 @@ void ShowInputOutput(QWidget *owner)
 }
 
 frmInputOutput::frmInputOutput(QWidget *owner)
-    : QDialog(owner), ui(std::make_unique<Ui::frmInputOutput>()), timerInputOutput(new QTimer(this))
+    : QDialog(owner), ui(std::make_unique<Ui::frmInputOutput>()), timerInputOutput(new QTimer(this)),
+      historyModel_(new QStandardItemModel(0, 4, this))
 {
     ui->setupUi(this);
+    ui->framHistory->hide();
+    ui->lstHistory->setModel(historyModel_);
+    ui->lstHistory->verticalHeader()->hide();
+    ui->lstHistory->horizontalHeader()->setStretchLastSection(true);
+    connect(ui->cmdHistory, &QToolButton::toggled, this, &frmInputOutput::cmdHistory_Toggled);
+    connect(ui->cmdSaveHistory, &QPushButton::clicked, this, &frmInputOutput::cmdSaveHistory_Click);
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     timerInputOutput->setObjectName(QStringLiteral("timerInputOutput"));
     timerInputOutput->setInterval(kPollIntervalMs);
@@ -79,6 +91,8 @@ frmInputOutput::frmInputOutput(QWidget *owner)
     const int textWidth = std::max(fm.horizontalAdvance(Str(420)), fm.horizontalAdvance(Str(422)));
     ui->cmdMonitor->setMinimumWidth(std::max(ui->cmdMonitor->sizeHint().width(),
                                              textWidth + fm.horizontalAdvance(QLatin1Char('M')) * 2));
+    historyModel_->setHorizontalHeaderLabels({Str(3251), Str(3252), Str(3253), Str(3254)});
+    refreshHistory();
 }
 
 frmInputOutput::~frmInputOutput() = default;
@@ -117,6 +131,8 @@ void frmInputOutput::cmdMonitor_Click()
         // first tick would end polling again while the button says it runs.
         s.StopPending = false;
         ui->cmdMonitor->setText(Str(422));
+        s.history.start(s.signalStates);
+        refreshHistory();
         setTimerEnabled(true);
         ui->cmdTojiru->setEnabled(false);
     } else {
@@ -194,6 +210,7 @@ void frmInputOutput::timerInputOutput_Timer()
         }
     }
 
+    refreshHistory();
     ticking_ = false;
     if (unloadRequested_)
         unload();
@@ -207,9 +224,11 @@ bool frmInputOutput::ReadIoState()
     TimeoutMs = kReplyTimeoutMs;
     if (SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("20")) == 0) {
         s.bytes = ParseIoBlock(RecvData);
+        s.history.notePoll(true);
         CloseCommPort();
         return true;
     }
+    s.history.notePoll(false);
     s.MonitorStopped = true;
     ui->cmdMonitor->setText(Str(420));
     ui->cmdMonitor->setEnabled(true);
@@ -226,6 +245,8 @@ void frmInputOutput::PortLost()
     ui->cmdMonitor->setEnabled(true);
     ui->cmdTojiru->setEnabled(true);
     setLampsCurrent(false);
+    s.history.notePoll(false);
+    refreshHistory();
     MsgOk(Str(3006) + PortFailureDetail());
 }
 
@@ -246,30 +267,79 @@ void frmInputOutput::IoStateHyoji()
         s.signalStates[row - 1] = RowOn(row, s.bytes);
         showLamp(row);
     }
+    s.history.noteLamps(s.signalStates, QDateTime::currentMSecsSinceEpoch());
 }
 
 void frmInputOutput::WriteOutputChangeToCt()
 {
     InputOutputState &s = IoMonitorState();
     int value = 0;
+    std::array<bool, kIoRowCount> switched{};
     for (int row : kOutputWriteOrder) {
         const IoRow &r = kIoRows[row - 1];
         bool &state = s.signalStates[row - 1];
         if (s.OutputRequest[r.requestIndex]) {
             state = !state;
             s.OutputRequest[r.requestIndex] = false;
+            switched[row - 1] = true;
         }
         if (state)
             value += r.outputValue;
     }
     TimeoutMs = kReplyTimeoutMs;
     if (SendRecvCt(QStringLiteral("0WS"), 7, OutputArgument(value)) == 0) {
+        for (int row = 1; row <= kIoRowCount; ++row)
+            if (switched[row - 1])
+                s.history.noteWritten(row);
         s.OutputChangePending = false;
         CloseCommPort();
     } else {
         CloseCommPort();
         StopMonitorDisplay();
     }
+}
+
+void frmInputOutput::refreshHistory()
+{
+    const IoHistory &h = IoMonitorState().history;
+    ui->lblPolls->setText(Str(3259).arg(h.polls).arg(h.failedPolls));
+    if (historyModel_->rowCount() > h.changes.size())
+        historyModel_->setRowCount(0);
+    const bool atBottom = ui->lstHistory->verticalScrollBar()->value() >= ui->lstHistory->verticalScrollBar()->maximum();
+    const int first = historyModel_->rowCount();
+    for (int i = first; i < h.changes.size(); ++i) {
+        const IoChange &c = h.changes[i];
+        QList<QStandardItem *> items{new QStandardItem(ChangeTime(c)), new QStandardItem(SignalName(c.row)),
+                                     new QStandardItem(ChangeState(c)), new QStandardItem(ChangeSource(c))};
+        historyModel_->appendRow(items);
+    }
+    if (first < h.changes.size() && atBottom)
+        ui->lstHistory->scrollToBottom();
+}
+
+void frmInputOutput::cmdHistory_Toggled(bool open)
+{
+    ui->cmdHistory->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
+    ui->framHistory->setVisible(open);
+    if (open)
+        ui->lstHistory->resizeColumnsToContents();
+}
+
+void frmInputOutput::cmdSaveHistory_Click()
+{
+    FileDialogRequest request;
+    request.title = Str(3261);
+    request.filter = Str(3262);
+    request.defaultExt = Str(3263);
+    request.fileName = QStringLiteral("kz-io-history.csv");
+    request.confirmOverwrite = true;
+    const QByteArray text = IoMonitorState().history.csv().toUtf8();
+    const FileDialogResult chosen = prompts().saveFile(request);
+    if (!chosen.accepted || chosen.fullPath.isEmpty())
+        return;
+    QSaveFile file(chosen.fullPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
+        MsgOk(Str(3264) + QLatin1String("\r\n") + file.errorString());
 }
 
 void frmInputOutput::StopMonitorDisplay()

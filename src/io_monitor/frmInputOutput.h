@@ -6,6 +6,7 @@
 // unloads it. What the monitor last saw and the output changes not yet written outlive the window.
 
 #include "io_monitor/io_block.h"
+#include "io_monitor/io_history.h"
 
 #include <QDialog>
 #include <array>
@@ -13,6 +14,7 @@
 
 class QLabel;
 class QTimer;
+class QStandardItemModel;
 
 namespace Ui {
 class frmInputOutput;
@@ -29,6 +31,8 @@ struct InputOutputState {
     bool OutputChangePending = false;       // an output change waits for the next tick
     // One flag per switchable output, by signal number: 1 EMPTY, 2 ESCAPE SOL., 9 OK, 14 IN-P.
     std::array<bool, 15> OutputRequest{};
+    // The lamp changes and polls since the last Start Monitor.
+    IoHistory history;
 };
 
 // The one monitor state of the program.
@@ -49,6 +53,9 @@ public:
     void cmdTojiru_Click();
     // One polling tick.
     void timerInputOutput_Timer();
+    // The history panel: shown or collapsed, and saved as CSV (a failure says why).
+    void cmdHistory_Toggled(bool open);
+    void cmdSaveHistory_Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;  // Form_QueryUnload
@@ -73,12 +80,15 @@ private:
     void showLamp(int row);
     void setTimerEnabled(bool enabled);
     void unload();
+    // Brings the history panel up to date with the monitor's history.
+    void refreshHistory();
 
     QLabel *redImage(int row) const;
     QLabel *whiteImage(int row) const;
 
     std::unique_ptr<Ui::frmInputOutput> ui;
     QTimer *timerInputOutput;
+    QStandardItemModel *historyModel_;
     // The timer is stopped while a tick runs, so that the next tick comes 200 ms after this one
     // ends; this says whether it runs again then.
     bool timerEnabled_ = false;

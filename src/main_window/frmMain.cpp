@@ -4,6 +4,7 @@
 #include "core/fit_text.h"
 #include "core/prompts.h"
 #include "core/settings.h"
+#include "link/frmCommLog.h"
 #include "link/port_settings.h"
 #include "core/strings.h"
 #include "core/twips.h"
@@ -185,6 +186,8 @@ void frmMain::connectMenus()
     onTrigger(ui->mnuModeTrancefer, [this] { mnuModeTrancefer_Click(); });
     onTrigger(ui->mnuViewCtVersion, [this] { mnuViewCtVersion_Click(); });
     onTrigger(ui->mnuShowInpOutp, [this] { ShowInputOutput(this); });
+    // The log only shows what the link does, so it stays reachable while an operation runs.
+    connect(ui->mnuViewCommLog, &QAction::triggered, this, [this] { ShowCommLog(this); });
     // Printing.
     onTrigger(ui->mnuFilePrint, [this] { mnuFilePrint_Click(*this); });
     onTrigger(ui->mnuFilePageSetup, [this] { mnuFilePageSetup_Click(*this); });

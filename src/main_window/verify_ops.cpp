@@ -53,7 +53,7 @@ void frmMain::PosiDataFileShogo()
     const int read = ReadDataFile(chosen.fullPath);
     DataChanged = changed;
     if (read == 0)
-        VerifyReport(ParameterGroupsActive());
+        VerifyReport(ParameterGroupsActive(), VerifySource::File);
 }
 
 }  // namespace kz

@@ -9,6 +9,10 @@
 #include "core/settings.h"
 #include "core/strings.h"
 #include "io_monitor/frmInputOutput.h"
+#include "files/verify.h"
+#include "link/comm_log.h"
+#include "link/frmCommLog.h"
+#include "core/prompts.h"
 #include "link/comm_port.h"
 #include "link/port_assign.h"
 #include "link/serial_devices.h"
@@ -31,6 +35,9 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <QDateTime>
+#include <QTimer>
+#include <QToolButton>
 
 using namespace kz;
 
@@ -94,6 +101,81 @@ void IoMonitorShots(const QString &dir, const QString &lang)
     Save(&window, dir, QStringLiteral("io-monitor-on-") + lang);
     window.cmdMonitor_Click();
     IoMonitorState() = InputOutputState{};
+}
+
+// The communication log with an exchange of each kind, the I/O monitor with its history open, and
+// the table of values after a verification that found differences.
+void SeeWhatTheControllerSaysShots(const QString &dir, const QString &lang)
+{
+    ShowCommLog(nullptr);
+    frmCommLog *log = CommLogWindow();
+    log->cmdClear_Click();
+    auto add = [&](TrafficKind kind, const QByteArray &bytes = {}, const QString &detail = {}, const QString &text = {}) {
+        TrafficRecord r;
+        r.msecsSinceEpoch = QDateTime(QDate(2026, 12, 10), QTime(9, 41, 7)).toMSecsSinceEpoch() + log->model().rowCount() * 37;
+        r.port = QStringLiteral("COM1");
+        r.device = QStringLiteral("/dev/ttyUSB0");
+        r.kind = kind;
+        r.bytes = bytes;
+        r.detail = detail;
+        r.text = text;
+        log->model().append(r);
+    };
+    add(TrafficKind::Sent, "0CM1\r\n");
+    add(TrafficKind::Received, "0CM1\r\n");
+    add(TrafficKind::Good);
+    add(TrafficKind::Sent, "0RD02\r\n");
+    add(TrafficKind::Received, "0RD0200640008000A015E\r\n");
+    add(TrafficKind::Good);
+    add(TrafficKind::Sent, "0RD04\r\n");
+    add(TrafficKind::Timeout, {}, QStringLiteral("5000"));
+    add(TrafficKind::Sent, "0MP1\r\n");
+    add(TrafficKind::Received, "0%%0B\r\n");
+    add(TrafficKind::Alarm, {}, QStringLiteral("0B"), Str(271));
+    add(TrafficKind::Sent, "0RV\r\n");
+    add(TrafficKind::Received, QByteArray("\x00\xff" "0RV140\r\n", 10));
+    add(TrafficKind::EchoMismatch, {}, QStringLiteral("0RV"));
+    add(TrafficKind::Recovery);
+    add(TrafficKind::Sent, "0CM0\r\n");
+    add(TrafficKind::Received, "0CM0\r\n");
+    add(TrafficKind::Sent, "0RD20\r\n");
+    add(TrafficKind::LineLost);
+    log->resize(720, 420);
+    Save(log, dir, QStringLiteral("comm-log-") + lang);
+    delete log;
+
+    IoMonitorState() = InputOutputState{};
+    IoHistory &h = IoMonitorState().history;
+    const qint64 t0 = QDateTime(QDate(2026, 12, 10), QTime(9, 41, 7)).toMSecsSinceEpoch();
+    h.changes = {{t0, 1, true, false}, {t0 + 410, 1, false, false}, {t0 + 410, 5, true, false},
+                 {t0 + 1230, 7, true, true}, {t0 + 2050, 9, true, false}};
+    h.polls = 12;
+    h.failedPolls = 1;
+    IoMonitorState().signalStates = {false, false, false, false, true, false, true, false, true};
+    {
+        frmInputOutput window(nullptr);
+        window.show();
+        window.findChild<QToolButton *>(QStringLiteral("cmdHistory"))->setChecked(true);
+        Save(&window, dir, QStringLiteral("io-history-") + lang);
+    }
+    IoMonitorState() = InputOutputState{};
+
+    ParameterSet screen;
+    screen.Vel1 = 11;
+    screen.SupplyCounter = 9;
+    screen.HomingPulse = 40;
+    ParameterSet controller;
+    controller.Vel1 = 10;
+    controller.SupplyCounter = 8;
+    controller.HomingPulse = 30;
+    QTimer::singleShot(0, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        if (!dialog)
+            return;
+        Save(dialog, dir, QStringLiteral("verify-values-") + lang);
+        dialog->close();
+    });
+    prompts().table(VerifyValueTable(VerifyDifferences(controller, screen, true), VerifySource::Controller));
 }
 
 // The Options dialog, page by page. The probe meets no real port (the port never opens); two
@@ -208,6 +290,7 @@ int main(int argc, char *argv[])
         MainWindowShots(out, lang);
         OptionsShots(out, lang);
         IoMonitorShots(out, lang);
+        SeeWhatTheControllerSaysShots(out, lang);
         ReportShot(out, lang);
     }
     return 0;

@@ -25,6 +25,7 @@ public:
     bool printDialog(QPrinter *printer) override;
     bool pageSetupDialog(QPrinter *printer) override;
     void beep() override { ++beeps; }
+    void table(const TableRequest &request) override { tables.append(request); }
 
     // Texts of all messages shown so far.
     QStringList texts() const;
@@ -34,6 +35,7 @@ public:
     QQueue<bool> printAnswers;
     QList<ShownMessage> shown;
     QList<FileDialogRequest> fileRequests;
+    QList<TableRequest> tables;  // tables shown, in order
     int beeps = 0;
     int unscripted = 0;  // questions asked with no answer queued (answered Cancel / No)
 };

@@ -1,0 +1,69 @@
+#pragma once
+// The communication log window: every frame the link sends and receives, with the outcome of each
+// exchange, as it happens. A window of its own beside the main window, never modal and never
+// blocked by the I/O monitor or a transfer, so it keeps showing what the controller says while
+// they run. It only shows: it never starts an exchange.
+
+#include <QSortFilterProxyModel>
+#include <QWidget>
+#include <memory>
+
+namespace Ui {
+class frmCommLog;
+}
+
+namespace kz {
+
+class CommLogModel;
+
+// Shows the one log window beside owner, creating it on first use; it collects from then on.
+// Closing it only hides it; it lives until owner is destroyed.
+void ShowCommLog(QWidget *owner);
+// The log window, or nullptr before its first showing.
+class frmCommLog *CommLogWindow();
+
+// Lines of the log, without the I/O monitor's good polls while hidePolls is set.
+class CommLogFilter : public QSortFilterProxyModel {
+    Q_OBJECT
+public:
+    using QSortFilterProxyModel::QSortFilterProxyModel;
+    void setHidePolls(bool hide);
+    bool hidePolls() const { return hidePolls_; }
+
+protected:
+    bool filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const override;
+
+private:
+    bool hidePolls_ = false;
+};
+
+class frmCommLog : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmCommLog(QWidget *owner);
+    ~frmCommLog() override;
+
+    CommLogModel &model() const { return *model_; }
+    CommLogFilter &shown() const { return *filter_; }
+    // The lines shown, in order.
+    QStringList shownLines() const;
+
+    void cmdClear_Click();
+    void cmdCopy_Click();
+    // Save as text through the save dialog; a failure says why.
+    void cmdSave_Click();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    // The selected lines, or all lines shown when none is selected.
+    QStringList linesToCopy() const;
+
+    std::unique_ptr<Ui::frmCommLog> ui;
+    CommLogModel *model_;
+    CommLogFilter *filter_;
+    bool followBottom_ = true;
+};
+
+}  // namespace kz
