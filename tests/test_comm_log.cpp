@@ -30,7 +30,7 @@ using namespace kz::test;
 
 namespace {
 
-// The lines of a model without their time stamp and port: "→  0RD02␍␊", "·  good", ...
+// The lines of a model without their time stamp and port: "→  0RD02↩↓", "·  good", ...
 QStringList Tails(const QStringList &lines)
 {
     static const QRegularExpression head(QStringLiteral("^\\d\\d:\\d\\d:\\d\\d\\.\\d{3}  COM1 \\S+  "));
@@ -70,10 +70,10 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("text");
-        QTest::newRow("CR LF as symbols") << QByteArray("0RD20\r\n") << QStringLiteral("0RD20␍␊");
+        QTest::newRow("CR LF as symbols") << QByteArray("0RD20\r\n") << QStringLiteral("0RD20↩↓");
         QTest::newRow("control and 8-bit bytes in hex")
             << QByteArray("\x00" "A\x1f\x7f\xff", 5) << QStringLiteral("<00>A<1F><7F><FF>");
-        QTest::newRow("alarm reply") << QByteArray("0%%0B\r\n") << QStringLiteral("0%%0B␍␊");
+        QTest::newRow("alarm reply") << QByteArray("0%%0B\r\n") << QStringLiteral("0%%0B↩↓");
     }
     void frameText()
     {
@@ -91,26 +91,26 @@ private slots:
         QTest::addColumn<QString>("arg");
         QTest::addColumn<QStringList>("expected");  // patterns, one a line
         QTest::newRow("good read") << QStringList{} << "0RD" << 23 << "02"
-                                   << QStringList{"→  0RD02␍␊", "←  0RD02[0-9A-F]{16}␍␊", "·  good"};
+                                   << QStringList{"→  0RD02↩↓", "←  0RD02[0-9A-F]{16}↩↓", "·  good"};
         QTest::newRow("time-out") << QStringList{"--fault", "0RD05:noreply"} << "0RD" << 23 << "05"
-                                  << QStringList{"→  0RD05␍␊", "·  time-out after 300 ms"};
+                                  << QStringList{"→  0RD05↩↓", "·  time-out after 300 ms"};
         QTest::newRow("alarm with its text")
             << QStringList{"--fault", "0RD02:alarm=03"} << "0RD" << 23 << "02"
-            << QStringList{"→  0RD02␍␊", "←  0%%03␍␊", "·  alarm 03: Communication command error"};
+            << QStringList{"→  0RD02↩↓", "←  0%%03↩↓", "·  alarm 03: Communication command error"};
         QTest::newRow("echo mismatch and recovery")
             << QStringList{"--fault", "0RV:echo"} << "0RV" << 11 << ""
-            << QStringList{"→  0RV␍␊", "←  XXX[0-9]+␍␊", "·  echo mismatch \\(expected 0RV\\)",
-                           "·  recovery frame sent", "→  0CM0␍␊", "←  0CM0␍␊"};
+            << QStringList{"→  0RV↩↓", "←  XXX[0-9]+↩↓", "·  echo mismatch \\(expected 0RV\\)",
+                           "·  recovery frame sent", "→  0CM0↩↓", "←  0CM0↩↓"};
         QTest::newRow("length error")
             << QStringList{"--fault", "0RD02:length"} << "0RD" << 23 << "02"
-            << QStringList{"→  0RD02␍␊", "←  0RD02[0-9A-F]{16}0␍␊", "·  length error \\(expected 23, got 24\\)",
-                           "·  recovery frame sent", "→  0CM0␍␊", "←  0CM0␍␊"};
+            << QStringList{"→  0RD02↩↓", "←  0RD02[0-9A-F]{16}0↩↓", "·  length error \\(expected 23, got 24\\)",
+                           "·  recovery frame sent", "→  0CM0↩↓", "←  0CM0↩↓"};
         QTest::newRow("garbage in hex")
             << QStringList{"--fault", "0RV:garbage=4"} << "0RV" << 11 << ""
-            << QStringList{"→  0RV␍␊", "←  (<[0-9A-F]{2}>)+␍␊", "·  echo mismatch \\(expected 0RV\\)",
-                           "·  recovery frame sent", "→  0CM0␍␊", "←  0CM0␍␊"};
+            << QStringList{"→  0RV↩↓", "←  (<[0-9A-F]{2}>)+↩↓", "·  echo mismatch \\(expected 0RV\\)",
+                           "·  recovery frame sent", "→  0CM0↩↓", "←  0CM0↩↓"};
         QTest::newRow("line lost") << QStringList{"--fault", "0RD02:hangup"} << "0RD" << 23 << "02"
-                                   << QStringList{"→  0RD02␍␊", "←  0RD02.*", "·  line lost", "·  time-out after 300 ms"};
+                                   << QStringList{"→  0RD02↩↓", "←  0RD02.*", "·  line lost", "·  time-out after 300 ms"};
     }
     void exchangeLines()
     {
@@ -176,8 +176,8 @@ private slots:
         for (int i = 0; i < CommLogModel::kMaxLines + 5; ++i)
             model.append(Record(TrafficKind::Sent, "F" + QByteArray::number(i) + "\r\n"));
         QCOMPARE(model.rowCount(), CommLogModel::kMaxLines);
-        QVERIFY(model.index(0, 0).data().toString().endsWith(QStringLiteral("F5␍␊")));
-        QVERIFY(model.index(CommLogModel::kMaxLines - 1, 0).data().toString().endsWith(QStringLiteral("F10004␍␊")));
+        QVERIFY(model.index(0, 0).data().toString().endsWith(QStringLiteral("F5↩↓")));
+        QVERIFY(model.index(CommLogModel::kMaxLines - 1, 0).data().toString().endsWith(QStringLiteral("F10004↩↓")));
         model.clear();
         QCOMPARE(model.rowCount(), 0);
     }
@@ -202,7 +202,7 @@ private slots:
         model.append(Record(TrafficKind::LengthError));
         QCOMPARE(Tails(Lines(filter)).size(), 6);
         QCOMPARE(Lines(filter)[0], Lines(model)[3]);
-        QVERIFY(Lines(filter)[3].endsWith(QStringLiteral("0RD20␍␊")));
+        QVERIFY(Lines(filter)[3].endsWith(QStringLiteral("0RD20↩↓")));
         filter.setHidePolls(false);
         QCOMPARE(filter.rowCount(), 9);
     }

@@ -64,9 +64,9 @@ QString FrameText(const QByteArray &bytes)
     for (const char c : bytes) {
         const auto b = static_cast<unsigned char>(c);
         if (b == '\r')
-            text += QChar(0x240D);
+            text += QChar(0x21A9);
         else if (b == '\n')
-            text += QChar(0x240A);
+            text += QChar(0x2193);
         else if (b < 0x20 || b >= 0x7F)
             text += QStringLiteral("<%1>").arg(b, 2, 16, QLatin1Char('0')).toUpper();
         else

@@ -14,10 +14,10 @@
 
 namespace kz {
 
-// A frame as text: CR and LF as the symbols ␍ ␊, any other byte outside printable ASCII as <1F>.
+// A frame as text: CR and LF as the symbols ↩ ↓, any other byte outside printable ASCII as <1F>.
 QString FrameText(const QByteArray &bytes);
 
-// "hh:mm:ss.mmm  COM1 /dev/ttyUSB0  →  0RD20␍␊": time, port and its device, direction (→ sent,
+// "hh:mm:ss.mmm  COM1 /dev/ttyUSB0  →  0RD20↩↓": time, port and its device, direction (→ sent,
 // ← received, · outcome) and the frame, or the outcome in words in the current language.
 QString CommLogLine(const TrafficRecord &record);
 

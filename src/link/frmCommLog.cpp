@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFontDatabase>
+#include <QTimer>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QSaveFile>
@@ -68,6 +69,8 @@ frmCommLog::frmCommLog(QWidget *owner)
     filter_->setDynamicSortFilter(true);
     ui->lstLog->setModel(filter_);
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    // A monospaced face that also draws the CR and LF symbols; the system's own as the fallback.
+    mono.setFamilies({QStringLiteral("DejaVu Sans Mono"), mono.family()});
     ui->lstLog->setFont(mono);
 
     connect(ui->chkHidePolls, &QCheckBox::toggled, filter_, &CommLogFilter::setHidePolls);
@@ -82,6 +85,18 @@ frmCommLog::frmCommLog(QWidget *owner)
     connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int max) {
         if (followBottom_)
             bar->setValue(max);
+    });
+
+    connect(model_, &QAbstractItemModel::rowsInserted, this, [this] {
+        // Only while following the newest line: a user reading further up gets every repaint.
+        if (repaintPending_ || !isVisible() || !followBottom_)
+            return;
+        repaintPending_ = true;
+        ui->lstLog->setUpdatesEnabled(false);
+        QTimer::singleShot(500, this, [this] {
+            repaintPending_ = false;
+            ui->lstLog->setUpdatesEnabled(true);
+        });
     });
 
     // Beside the owner, on its right, where there is room; otherwise where the system puts it.

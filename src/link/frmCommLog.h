@@ -64,6 +64,9 @@ private:
     CommLogModel *model_;
     CommLogFilter *filter_;
     bool followBottom_ = true;
+    // While the view follows the newest line, new lines are drawn at most twice a second: five
+    // polls a second would otherwise lay out and repaint the whole list for every line.
+    bool repaintPending_ = false;
 };
 
 }  // namespace kz

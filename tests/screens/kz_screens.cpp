@@ -141,6 +141,12 @@ void SeeWhatTheControllerSaysShots(const QString &dir, const QString &lang)
     add(TrafficKind::Sent, "0RD20\r\n");
     add(TrafficKind::LineLost);
     log->resize(720, 420);
+    {
+        // New lines are drawn at most twice a second: wait for them.
+        QEventLoop wait;
+        QTimer::singleShot(600, &wait, &QEventLoop::quit);
+        wait.exec();
+    }
     Save(log, dir, QStringLiteral("comm-log-") + lang);
     delete log;
 
