@@ -9,6 +9,7 @@ namespace {
 
 constexpr const char* kUsage = R"(usage: kz-sim --link PATH [--pace] [--log FILE] [--travel-ms N] [--version XYZ]
               [--inputs PATTERN] [--fault RULE]...
+       kz-sim --tcp PORT [--link PATH] [options as above]
 
 Plays a KZ feeder controller on a pseudo-terminal. Once the device is ready, prints
 "kz-sim: ready PATH -> DEVICE"; after each hang-up fault, "kz-sim: relinked PATH -> DEVICE".
@@ -17,6 +18,11 @@ hears nothing: replies falling due while the tool has the device closed are lost
 it left unread when it closed is dropped.
 
   --link PATH    publish the device as a symbolic link at PATH (its folder must exist)
+  --tcp PORT     serve the line as a raw TCP connection on 127.0.0.1:PORT (0: any free port)
+                 instead of a pseudo-terminal, one client at a time (a new one replaces the
+                 old); prints "kz-sim: ready [PATH -> ]tcp://127.0.0.1:PORT", and --link PATH
+                 becomes a symbolic link whose target is that text. A client that disconnects
+                 loses what was due to it; a hang-up fault closes its connection.
   --pace         act as a 9600-baud line, 10 bits a character: a frame is answered only
                  after its own line time from its first byte, and a reply goes out one
                  character per 1.0417 ms
@@ -135,7 +141,7 @@ ParseOutcome parseOptions(const std::vector<std::string>& args, Options& options
             options.paced = true;
             continue;
         }
-        const bool takesValue = name == "--link" || name == "--log" || name == "--travel-ms" ||
+        const bool takesValue = name == "--link" || name == "--tcp" || name == "--log" || name == "--travel-ms" ||
                                 name == "--version" || name == "--inputs" || name == "--fault";
         if (!takesValue) {
             error = "unknown argument '" + args[i] + "'";
@@ -153,6 +159,13 @@ ParseOutcome parseOptions(const std::vector<std::string>& args, Options& options
 
         if (name == "--link") {
             options.linkPath = value;
+        } else if (name == "--tcp") {
+            const auto port = parseNumber(value);
+            if (!port || *port > 65535) {
+                error = "--tcp wants a port number 0 to 65535";
+                return ParseOutcome::Error;
+            }
+            options.tcpPort = *port;
         } else if (name == "--log") {
             options.logPath = value;
         } else if (name == "--travel-ms") {
@@ -187,8 +200,8 @@ ParseOutcome parseOptions(const std::vector<std::string>& args, Options& options
             options.faults.push_back(std::move(*rule));
         }
     }
-    if (options.linkPath.empty()) {
-        error = "--link PATH is required";
+    if (options.linkPath.empty() && options.tcpPort < 0) {
+        error = "--link PATH (or --tcp PORT) is required";
         return ParseOutcome::Error;
     }
     return ParseOutcome::Run;

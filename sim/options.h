@@ -11,6 +11,7 @@ namespace kzsim {
 
 struct Options {
     std::string linkPath;
+    int tcpPort = -1;  // -1: a pseudo-terminal; otherwise serve on this TCP port (0: any free one)
     bool paced = false;
     std::string logPath;  // empty: no log
     ControllerSettings controller;

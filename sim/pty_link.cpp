@@ -4,7 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
 #include <termios.h>
@@ -23,11 +27,15 @@ std::string lastError(const char* what)
 PtyLink::~PtyLink()
 {
     close();
+    if (listen_ >= 0)
+        ::close(listen_);
 }
 
 bool PtyLink::open(std::string& error)
 {
     close();
+    if (tcp())
+        return openTcp(error);
     const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (master < 0) {
         error = lastError("posix_openpt");
@@ -79,17 +87,69 @@ bool PtyLink::open(std::string& error)
         return false;
     }
 
+    if (!publish(device_, error)) {
+        close();
+        return false;
+    }
+    return true;
+}
+
+// Listens once; later calls (after a hang-up) keep the same socket and address.
+bool PtyLink::openTcp(std::string& error)
+{
+    if (listen_ < 0) {
+        listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (listen_ < 0) {
+            error = lastError("socket");
+            return false;
+        }
+        const int on = 1;
+        ::setsockopt(listen_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        addr.sin_port = htons(static_cast<std::uint16_t>(tcpPort_));
+        socklen_t len = sizeof addr;
+        if (::bind(listen_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(listen_, 4) != 0 ||
+            ::getsockname(listen_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+            error = lastError(("port " + std::to_string(tcpPort_)).c_str());
+            ::close(listen_);
+            listen_ = -1;
+            return false;
+        }
+        device_ = "tcp://127.0.0.1:" + std::to_string(ntohs(addr.sin_port));
+        if (!linkPath_.empty() && !publish(device_, error))
+            return false;
+    }
+    return true;
+}
+
+// Takes the tool's connection; a newer one replaces the one before, as a re-plugged cable would.
+void PtyLink::acceptTool()
+{
+    const int fd = ::accept4(listen_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    if (fd < 0)
+        return;
+    if (master_ >= 0)
+        ::close(master_);
+    const int on = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
+    master_ = fd;
+    toolHasPort_ = true;
+}
+
+// Points the link at target (a device, or the text of a network address) in one step.
+bool PtyLink::publish(const std::string& target, std::string& error)
+{
     const std::string temp = linkPath_ + ".tmp." + std::to_string(::getpid());
     ::unlink(temp.c_str());
-    if (::symlink(device_.c_str(), temp.c_str()) != 0) {
+    if (::symlink(target.c_str(), temp.c_str()) != 0) {
         error = lastError(temp.c_str());
-        close();
         return false;
     }
     if (::rename(temp.c_str(), linkPath_.c_str()) != 0) {
         error = lastError(linkPath_.c_str());
         ::unlink(temp.c_str());
-        close();
         return false;
     }
     return true;
@@ -109,6 +169,10 @@ void PtyLink::close()
 
 void PtyLink::takeToolEvents()
 {
+    if (tcp()) {
+        acceptTool();
+        return;
+    }
     alignas(inotify_event) char events[4096];
     ssize_t n;
     while ((n = ::read(watch_, events, sizeof events)) > 0) {
@@ -127,6 +191,8 @@ void PtyLink::takeToolEvents()
 int PtyLink::unreadByTool() const
 {
     int n = 0;
+    if (tcp())
+        return master_ >= 0 && ::ioctl(master_, TIOCOUTQ, &n) == 0 ? n : 0;
     if (slave_ < 0 || ::ioctl(slave_, FIONREAD, &n) != 0)
         return 0;
     return n;
@@ -134,6 +200,8 @@ int PtyLink::unreadByTool() const
 
 void PtyLink::removeLink()
 {
+    if (linkPath_.empty())
+        return;
     ::unlink(linkPath_.c_str());
 }
 

@@ -11,7 +11,7 @@
 namespace kzsim {
 
 Simulator::Simulator(const Options& options)
-    : link_(options.linkPath),
+    : link_(options.linkPath, options.tcpPort),
       controller_(options.controller),
       faults_(options.faults),
       receiver_(options.paced),
@@ -40,7 +40,10 @@ bool Simulator::start()
         std::fprintf(stderr, "kz-sim: %s\n", error.c_str());
         return false;
     }
-    std::printf("kz-sim: ready %s -> %s\n", link_.linkPath().c_str(), link_.device().c_str());
+    if (link_.linkPath().empty())
+        std::printf("kz-sim: ready %s\n", link_.device().c_str());
+    else
+        std::printf("kz-sim: ready %s -> %s\n", link_.linkPath().c_str(), link_.device().c_str());
     std::fflush(stdout);
     return true;
 }
@@ -77,6 +80,14 @@ bool Simulator::readLine(Time now)
             continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
             break;
+        // The tool closed its connection: wait for the next one, as a line nobody listens on.
+        if (link_.tcp()) {
+            link_.close();
+            receiver_.clear();
+            transmitter_.clear();
+            frames_.clear();
+            return true;
+        }
         // End of file or EIO: the terminal is gone. Not expected while our own end is held
         // open; a fresh one keeps the loop from spinning on a dead descriptor.
         return dropLine();

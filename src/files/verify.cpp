@@ -13,14 +13,31 @@ namespace {
 
 const QString kCrLf = QStringLiteral("\r\n");
 
+// The one comparison: the stored integers, no tolerance.
+bool Differs(const ParameterSet &staged, const ParameterSet &current, Field field)
+{
+    return ValueOf(staged, field) != ValueOf(current, field);
+}
+
 }  // namespace
+
+QList<FieldDifference> VerifyDifferences(const ParameterSet &staged, const ParameterSet &current,
+                                         bool groupsActive)
+{
+    QList<FieldDifference> out;
+    for (const FieldInfo &info : FieldTable()) {
+        if (TakesPart(info.field, groupsActive) && Differs(staged, current, info.field))
+            out.append({info.field, ValueOf(staged, info.field), ValueOf(current, info.field)});
+    }
+    return out;
+}
 
 VerifyOutcome ComposeVerifyReport(const ParameterSet &staged, const ParameterSet &current,
                                   bool groupsActive)
 {
     VerifyOutcome outcome;
     outcome.list = GroupedFieldList(groupsActive, [&](Field field) {
-        return ValueOf(staged, field) != ValueOf(current, field);
+        return Differs(staged, current, field);
     });
     if (outcome.list.isEmpty()) {
         outcome.text = Str(272);

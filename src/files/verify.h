@@ -10,6 +10,8 @@
 #include "params/field_table.h"
 #include "params/parameter_set.h"
 
+#include "params/field_table.h"
+
 #include <QList>
 
 #include <QString>
@@ -45,6 +47,16 @@ TableRequest VerifyValueTable(const QList<VerifyDifference> &differences, Verify
 // homing fields take part only while the parameter groups are active. Shows nothing.
 VerifyOutcome ComposeVerifyReport(const ParameterSet &staged, const ParameterSet &current,
                                   bool groupsActive);
+
+// One field that differs, with both values.
+struct FieldDifference {
+    Field field;
+    qint32 staged = 0;
+    qint32 current = 0;
+};
+// The fields ComposeVerifyReport lists, in field order, with both values.
+QList<FieldDifference> VerifyDifferences(const ParameterSet &staged, const ParameterSet &current,
+                                         bool groupsActive);
 
 // Compares Temp with Hensu, leaves the list in OutOfRangeList, shows the report (OK button, no icon)
 // and, after a report of differences, the table of their values; returns the report's result.

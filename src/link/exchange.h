@@ -7,10 +7,13 @@
 
 namespace kz {
 
-extern int TimeoutMs;       // reply time-out of the next exchange
-extern bool TimeoutFlag;    // set when the reply timer expired
-extern bool CommErrFlag;    // set when an exchange failed
-extern QString RecvData;    // the last good reply, CR LF included
+// The default link's state (link/link.h), under the names the window uses.
+extern int &TimeoutMs;       // reply time-out of the next exchange
+extern bool &TimeoutFlag;    // set when the reply timer expired
+extern bool &CommErrFlag;    // set when an exchange failed
+extern QString &RecvData;    // the last good reply, CR LF included
+
+// The exchanges of the default link.
 
 // Sends cmd + arg, waits for one reply line and checks it. 0: the reply is in RecvData.
 // 1: failed; the message has been shown (except when the port could not be opened).
@@ -29,6 +32,8 @@ bool ExchangeInProgress();
 // Texts of the link's failure messages in the current language.
 QString TimeoutMessage();
 QString AlarmMessage();
+// The alarm message for an alarm whose text is alarmText.
+QString AlarmMessageFor(const QString &alarmText);
 QString LengthErrorMessage();
 QString EchoMismatchMessage();
 

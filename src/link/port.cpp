@@ -4,12 +4,18 @@
 #include "core/settings.h"
 #include "link/port_settings.h"
 #include "link/comm_port.h"
+#include "link/link.h"
 #include "link/link_view.h"
 #include "link/port_diag.h"
 #include "link/qt_comm_port.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace kz {
 
@@ -25,18 +31,42 @@ CommPort *&TestPort()
     return port;
 }
 
-// On a failure *device is what the number resolved to and *error the port's own words.
-int OpenNumber(int number, QString *device, QString *error)
+// A link's target as written: "tcp://host:port" as a symlink's target, or as the first line of a
+// small text file in its place. Empty for anything else.
+QString NetworkTarget(const QString &link)
 {
-    CommPort &port = Port();
+#ifdef Q_OS_UNIX
+    const QByteArray path = QFile::encodeName(link);
+    char buf[512];
+    const ssize_t n = ::readlink(path.constData(), buf, sizeof buf - 1);
+    if (n > 0) {
+        const QString target = QFile::decodeName(QByteArray(buf, n)).trimmed();
+        return IsNetworkAddress(target) ? target : QString();
+    }
+#endif
+    const QFileInfo info(link);
+    if (!info.isFile() || info.size() > 256)
+        return {};
+    QFile file(link);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QString first = QString::fromUtf8(file.readLine()).trimmed();
+    return IsNetworkAddress(first) ? first : QString();
+}
+
+}  // namespace
+
+// On a failure *device is what the number resolved to and *error the port's own words.
+int OpenPortNumber(CommPort &port, int number, QString *device, QString *error)
+{
     if (port.isOpen())
         return 0;
     if (number < 1 || number > 32)
         return 1;
     *device = PortDevicePath(number);
     // A device closed to this user is not tried: the answer is known, and it is the same for
-    // every user (root would open it regardless).
-    if (!DeviceAccessible(*device))
+    // every user (root would open it regardless). A network port has no such answer.
+    if (!IsNetworkAddress(*device) && !DeviceAccessible(*device))
         return 1;
     if (!port.open(*device)) {
         *error = port.errorText();
@@ -50,11 +80,9 @@ int OpenNumber(int number, QString *device, QString *error)
     return 0;
 }
 
-}  // namespace
-
 CommPort &Port()
 {
-    static QtCommPort production;
+    static DeviceCommPort production;
     CommPort *p = TestPort();
     return p ? *p : production;
 }
@@ -81,6 +109,9 @@ QString PortDevicePath(int portNo)
     const QString link = QDir(PortLinkDir()).filePath(QStringLiteral("COM%1").arg(portNo));
     const QFileInfo info(link);
     if (info.isSymLink() || info.exists()) {
+        const QString network = NetworkTarget(link);
+        if (!network.isEmpty())
+            return network;
         // Open the target itself, so the device's lock file carries the device's own name.
         const QString target = info.canonicalFilePath();
         return target.isEmpty() ? link : target;
@@ -91,22 +122,12 @@ QString PortDevicePath(int portNo)
 
 int OpenCommPort()
 {
-    if (PortNo < 1 || PortNo > 32)
-        LoadPortNo();
-    QString device;
-    QString error;
-    if (OpenNumber(PortNo, &device, &error) == 0) {
-        ClearOpenFailure();
-        return 0;
-    }
-    RecordOpenFailure(PortNo, device, error);
-    return 1;
+    return Link::Default().open();
 }
 
 void CloseCommPort()
 {
-    if (Port().isOpen() && !PortOccupy)
-        Port().close();
+    Link::Default().close();
 }
 
 int TestOpenPort(int candidate)
@@ -115,7 +136,7 @@ int TestOpenPort(int candidate)
         candidate = StoredPortNo(candidate);
     QString device;
     QString error;
-    return OpenNumber(candidate, &device, &error);
+    return OpenPortNumber(Port(), candidate, &device, &error);
 }
 
 void ReleasePortLamp()
@@ -126,8 +147,7 @@ void ReleasePortLamp()
 
 void ForceClosePort()
 {
-    if (Port().isOpen())
-        Port().close();
+    Link::Default().forceClose();
 }
 
 }  // namespace kz

@@ -6,6 +6,8 @@
 
 namespace kz {
 
+class CommPort;
+
 // Link settings, one instance each.
 extern int PortNo;        // COM port number, 1..32
 extern bool PortOccupy;   // keep the port open between operations
@@ -15,9 +17,13 @@ extern int BaudIndex;     // 0: 9600, 1: 19200, 2: 38400; anything else 9600
 QString LineSettingsText(int baudIndex);
 
 // The device behind COMn: on Windows "COMn"; on Linux the link <config>/ports/COMn when it exists
-// (resolved to its target), else /dev/ttyS{n-1}.
+// (resolved to its target), else /dev/ttyS{n-1}. A link whose target text is a network address
+// "tcp://host:port" (a symlink, or a text file holding it on its first line) gives that address.
 QString PortDevicePath(int portNo);
 
+// Opens COMn on port with the line settings of BaudIndex (nothing when port is open already).
+// 0: open; 1: not, with *device what the number resolved to and *error the port's own words.
+int OpenPortNumber(CommPort &port, int number, QString *device, QString *error);
 // 0: port open and ready; 1: it could not be opened (no message shown).
 int OpenCommPort();
 // Why the last OpenCommPort failed, as lines each preceded by "\r\n" in the current language, so

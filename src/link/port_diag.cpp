@@ -196,6 +196,12 @@ PortDiagnosis DiagnoseOpenFailure(int portNo, const QString &device, const QStri
         d.fault = PortFault::BadNumber;
         return d;
     }
+    // A network port: the connection's own words say why (refused, unknown host, time-out).
+    if (device.startsWith(QLatin1String("tcp://"), Qt::CaseInsensitive)) {
+        d.linked = true;
+        d.linkTarget = device;
+        return d;
+    }
 #ifdef Q_OS_UNIX
     const QFileInfo link(PortLinkPath(portNo));
     d.linked = link.isSymLink() || link.exists();

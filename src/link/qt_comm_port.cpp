@@ -96,4 +96,35 @@ void QtCommPort::onError(QSerialPort::SerialPortError error)
     }
 }
 
+DeviceCommPort::DeviceCommPort(QObject *parent) : CommPort(parent)
+{
+    for (CommPort *p : {static_cast<CommPort *>(&serial_), static_cast<CommPort *>(&tcp_)}) {
+        connect(p, &CommPort::readyRead, this, [this, p] {
+            if (p == active_)
+                emit readyRead();
+        });
+        connect(p, &CommPort::lineLost, this, [this, p] {
+            if (p == active_)
+                emit lineLost();
+        });
+    }
+}
+
+bool DeviceCommPort::open(const QString &device)
+{
+    active_->close();
+    active_ = device.startsWith(QLatin1String("tcp://"), Qt::CaseInsensitive) ? static_cast<CommPort *>(&tcp_)
+                                                                               : &serial_;
+    return active_->open(device);
+}
+
+bool DeviceCommPort::configure(const QString &lineSettings) { return active_->configure(lineSettings); }
+void DeviceCommPort::close() { active_->close(); }
+bool DeviceCommPort::isOpen() const { return active_->isOpen(); }
+bool DeviceCommPort::write(const QByteArray &bytes) { return active_->write(bytes); }
+qint64 DeviceCommPort::bytesAvailable() const { return active_->bytesAvailable(); }
+QByteArray DeviceCommPort::readAll() { return active_->readAll(); }
+void DeviceCommPort::discardInput() { active_->discardInput(); }
+QString DeviceCommPort::errorText() const { return active_->errorText(); }
+
 }  // namespace kz

@@ -3,6 +3,7 @@
 #include "core/prompts.h"
 #include "core/strings.h"
 #include "files/data_state.h"
+#include "link/ct_frames.h"
 #include "link/exchange.h"
 #include "link/frmTrance.h"
 #include "link/port.h"
@@ -34,8 +35,6 @@ public:
 private:
     frmTrance *window_;
 };
-
-constexpr const char *kReadBlocks[] = {"02", "04", "05", "00", "01"};
 
 }  // namespace
 
@@ -97,9 +96,9 @@ int frmMain::ReadCtBlocks()
         return fail();
     trance->lblSetumei()->setText(Str(202));
     trance->prgBar1()->setMaximum(6);
-    for (int i = 1; i <= 5; ++i) {
-        TimeoutMs = 5000;
-        if (SendRecvCt(QStringLiteral("0RD"), 23, QLatin1String(kReadBlocks[i - 1])) == 1)
+    for (int i = 1; i <= kReadBlockCount; ++i) {
+        TimeoutMs = kBlockTimeoutMs;
+        if (SendRecvCt(QLatin1String(kReadCommand), kBlockReplyLength, QLatin1String(kReadBlocks[i - 1])) == 1)
             return fail();
         PSDA[i] = RecvData;
         trance->prgBar1()->setValue(i);
@@ -154,12 +153,9 @@ int frmMain::WriteCtBlocks()
     };
     if (OpenCommPort() == 1 || SetCommMode() == 1)
         return fail();
-    const bool groups = ParameterGroupsActive();
-    for (int i = 1; i <= BlockTable::kSlots; ++i) {
-        if ((i == 4 || i == 5) && !groups)
-            continue;
-        TimeoutMs = 5000;
-        if (SendRecvCt(QStringLiteral("0WD"), 23, PSDA[i]) == 1)
+    for (int i : WriteSlots(ParameterGroupsActive())) {
+        TimeoutMs = kBlockTimeoutMs;
+        if (SendRecvCt(QLatin1String(kWriteCommand), kBlockReplyLength, PSDA[i]) == 1)
             return fail();
         trance->prgBar1()->setValue(i);
     }

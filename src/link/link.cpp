@@ -1,0 +1,439 @@
+#include "link/link.h"
+
+#include "core/prompts.h"
+#include "core/strings.h"
+#include "link/alarm.h"
+#include "link/comm_port.h"
+#include "link/exchange.h"
+#include "link/link_view.h"
+#include "link/port.h"
+#include "link/port_diag.h"
+#include "link/port_settings.h"
+#include "link/qt_comm_port.h"
+#include "link/traffic.h"
+
+#include <QEventLoop>
+#include <QRegularExpression>
+#include <QTimer>
+
+namespace kz {
+
+namespace {
+
+// What one wait collected: the text kept (at most kMaxReplyKept characters), its full length,
+// and the last two characters received.
+struct Reply {
+    QByteArray kept;
+    qint64 length = 0;
+    QByteArray lastTwo;
+
+    void append(const QByteArray &bytes)
+    {
+        if (bytes.isEmpty())
+            return;
+        const qsizetype room = kMaxReplyKept - kept.size();
+        if (room > 0)
+            kept.append(bytes.left(room));
+        length += bytes.size();
+        lastTwo = (lastTwo + bytes).right(2);
+    }
+    bool complete() const { return lastTwo == "\r\n"; }
+    QString text() const { return QString::fromLatin1(kept); }
+};
+
+// "COMn" with n from 1 to 32, else 0.
+int ComNumber(const QString &name)
+{
+    static const QRegularExpression com(QStringLiteral("^COM([0-9]{1,2})$"), QRegularExpression::CaseInsensitiveOption);
+    const auto m = com.match(name);
+    if (!m.hasMatch())
+        return 0;
+    const int n = m.captured(1).toInt();
+    return n >= 1 && n <= 32 ? n : 0;
+}
+
+}  // namespace
+
+// One reply wait: what has arrived, and what follows once it ends.
+struct Link::Wait {
+    Reply reply;
+    bool lost = false;
+    QMetaObject::Connection readyRead, timeout, lineLost;
+    std::function<void()> then;
+};
+
+bool IsNetworkAddress(const QString &device)
+{
+    return device.startsWith(QLatin1String("tcp://"), Qt::CaseInsensitive);
+}
+
+QString ResolvePortName(const QString &name)
+{
+    if (const int n = ComNumber(name))
+        return PortDevicePath(n);
+    if (IsNetworkAddress(name) || name.startsWith(QLatin1Char('/')))
+        return name;
+    return {};
+}
+
+Link &Link::Default()
+{
+    static Link link;
+    return link;
+}
+
+Link::Link() : default_(true), quiet_(false) {}
+
+Link::Link(const QString &address, QObject *parent)
+    : QObject(parent), default_(false), quiet_(true), address_(address), device_(ResolvePortName(address)),
+      ownPort_(std::make_unique<DeviceCommPort>())
+{
+}
+
+Link::~Link()
+{
+    if (ownPort_)
+        ownPort_->close();
+}
+
+QString Link::name() const
+{
+    return default_ ? QStringLiteral("COM%1").arg(PortNo) : address_;
+}
+
+QString Link::device() const
+{
+    return default_ ? PortDevicePath(PortNo) : device_;
+}
+
+CommPort &Link::port()
+{
+    return default_ ? Port() : *ownPort_;
+}
+
+QTimer &Link::timer()
+{
+    if (!timer_) {
+        timer_ = std::make_unique<QTimer>();
+        timer_->setSingleShot(true);
+        // A coarse timer may fire 5 % early; a controller gets its full time.
+        timer_->setTimerType(Qt::PreciseTimer);
+    }
+    return *timer_;
+}
+
+int Link::open()
+{
+    CommPort &p = port();
+    if (default_) {
+        if (PortNo < 1 || PortNo > 32)
+            LoadPortNo();
+        if (p.isOpen()) {
+            ClearOpenFailure();
+            return 0;
+        }
+        QString device;
+        QString error;
+        if (OpenPortNumber(p, PortNo, &device, &error) == 0) {
+            ClearOpenFailure();
+            return 0;
+        }
+        RecordOpenFailure(PortNo, device, error);
+        return 1;
+    }
+    if (p.isOpen())
+        return 0;
+    failureText_.clear();
+    QString error;
+    if (device_.isEmpty()) {
+        failureText_ = Str(3301).arg(address_);
+        return 1;
+    }
+    const bool accessible = IsNetworkAddress(device_) || DeviceAccessible(device_);
+    if (accessible && p.open(device_) && p.configure(LineSettingsText(BaudIndex)))
+        return 0;
+    error = p.errorText();
+    p.close();
+    if (const int n = ComNumber(address_))
+        failureText_ = DescribePortFailure(DiagnoseOpenFailure(n, device_, error)).trimmed();
+    else
+        failureText_ = Str(3300).arg(address_, error.isEmpty() ? Str(3302) : error);
+    failureText_.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    return 1;
+}
+
+void Link::close()
+{
+    CommPort &p = port();
+    if (p.isOpen() && (!default_ || !PortOccupy))
+        p.close();
+}
+
+void Link::forceClose()
+{
+    CommPort &p = port();
+    if (p.isOpen())
+        p.close();
+}
+
+void Link::report(int kind, const QByteArray &bytes, const QString &detail, const QString &text)
+{
+    if (!TrafficWatched())
+        return;
+    TrafficRecord r;
+    r.port = name();
+    r.device = device();
+    r.kind = TrafficKind(kind);
+    r.bytes = bytes;
+    r.detail = detail;
+    r.text = text;
+    ReportTraffic(std::move(r));
+}
+
+void Link::fail(const QString &message)
+{
+    if (!quiet_) {
+        MsgOk(message);
+        return;
+    }
+    failureText_ = message;
+    failureText_.replace(QLatin1String("\r\n"), QLatin1String(" "));
+}
+
+void Link::takeAlarm(const QString &reply)
+{
+    alarmCode_ = reply.mid(3, 2);
+    if (quiet_) {
+        alarmText_ = AlarmTextFor(reply);
+        return;
+    }
+    AlarmData = reply;
+    ShowAlarm();
+    alarmText_ = AlarmText;
+}
+
+// Sends a frame after dropping whatever is still buffered from an earlier reply, so a late reply
+// is never taken for this frame's.
+bool Link::sendFrame(const QString &frame)
+{
+    CommPort &p = port();
+    p.discardInput();
+    const QByteArray bytes = frame.toLatin1() + "\r\n";
+    report(int(TrafficKind::Sent), bytes);
+    return p.write(bytes);
+}
+
+// Waits on the event loop until the reply ends in CR LF, the timer expires or the line vanishes
+// (taken as a time-out), then runs then.
+void Link::beginWait(std::function<void()> then)
+{
+    wait_ = std::make_unique<Wait>();
+    wait_->then = std::move(then);
+    TimeoutFlag = false;
+    CommPort &p = port();
+    QTimer &t = timer();
+    t.setInterval(TimeoutMs);
+    wait_->readyRead = connect(&p, &CommPort::readyRead, this, [this] {
+        CommPort &p = port();
+        if (p.isOpen() && p.bytesAvailable() > 0)
+            wait_->reply.append(p.readAll());
+        if (wait_->reply.complete())
+            endWait();
+    });
+    wait_->timeout = connect(&t, &QTimer::timeout, this, [this] {
+        TimeoutFlag = true;
+        endWait();
+    });
+    wait_->lineLost = connect(&p, &CommPort::lineLost, this, [this] {
+        TimeoutFlag = true;
+        wait_->lost = true;
+        endWait();
+    });
+    t.start();
+    if (p.isOpen() && p.bytesAvailable() > 0)
+        wait_->reply.append(p.readAll());
+    if (wait_->reply.complete())
+        endWait();
+}
+
+void Link::endWait()
+{
+    timer().stop();
+    disconnect(wait_->readyRead);
+    disconnect(wait_->timeout);
+    disconnect(wait_->lineLost);
+    if (!wait_->reply.kept.isEmpty())
+        report(int(TrafficKind::Received), wait_->reply.kept);
+    if (wait_->lost)
+        report(int(TrafficKind::LineLost));
+    // then may start the next wait, which replaces this one.
+    const auto then = std::move(wait_->then);
+    then();
+}
+
+void Link::start(const QString &cmd, int expectedLength, const QString &arg, std::function<void(int)> done)
+{
+    // One exchange at a time: a handler running inside a wait never reaches the port.
+    if (inProgress_) {
+        if (done)
+            done(1);
+        return;
+    }
+    inProgress_ = true;
+    done_ = std::move(done);
+
+    if (open() == 1) {
+        report(int(TrafficKind::OpenFailed), {}, default_ ? PortFailureDetail().trimmed() : failureText_);
+        finish(1);
+        return;
+    }
+    CommErrFlag = false;
+    TimeoutFlag = false;
+    RecvData.clear();
+
+    const QString frame = cmd + arg;
+    echoKey_ = frame.left(3);
+    expectedLength_ = expectedLength;
+    if (!sendFrame(frame)) {
+        if (quiet_)
+            failureText_ = Str(3303).arg(address_);
+        finish(1);
+        return;
+    }
+    beginWait([this] { checkReply(); });
+}
+
+void Link::checkReply()
+{
+    const Reply reply = wait_->reply;
+    if (TimeoutFlag) {
+        report(int(TrafficKind::Timeout), {}, QString::number(TimeoutMs));
+        CommErrFlag = true;
+        forceClose();
+        fail(TimeoutMessage());
+        finish(1);
+        return;
+    }
+    const QString text = reply.text();
+    if (text.startsWith(QLatin1String("0%%"))) {
+        takeAlarm(text);
+        CommErrFlag = true;
+        report(int(TrafficKind::Alarm), {}, alarmCode_, alarmText_);
+        fail(AlarmMessageFor(alarmText_));
+        close();
+        finish(1);
+        return;
+    }
+    if (text.left(3) != echoKey_) {
+        report(int(TrafficKind::EchoMismatch), {}, echoKey_);
+        recover(BadReply::Echo);
+        return;
+    }
+    if (reply.length != expectedLength_) {
+        report(int(TrafficKind::LengthError), {},
+               QStringLiteral("expected %1, got %2").arg(expectedLength_).arg(reply.length));
+        recover(BadReply::Length);
+        return;
+    }
+    RecvData = text;
+    report(int(TrafficKind::Good));
+    if (!quiet_) {
+        linkView().setAlarmLampVisible(false);
+        linkView().setErrorComment(QStringLiteral("No Error"));
+    }
+    finish(0);
+}
+
+// After a reply that failed its echo or length check: ask the controller back to a known state
+// with "0CM0" and report.
+void Link::recover(BadReply why)
+{
+    RecvData.clear();
+    report(int(TrafficKind::Recovery));
+    auto after = [this, why] {
+        const QString text = wait_ ? wait_->reply.text() : QString();
+        if (text.startsWith(QLatin1String("0%%"))) {
+            takeAlarm(text);
+            CommErrFlag = true;
+            report(int(TrafficKind::Alarm), {}, alarmCode_, alarmText_);
+            close();
+            fail(AlarmMessageFor(alarmText_));
+            finish(1);
+            return;
+        }
+        close();
+        CommErrFlag = true;
+        fail(why == BadReply::Length ? LengthErrorMessage() : EchoMismatchMessage());
+        finish(1);
+    };
+    if (!sendFrame(QStringLiteral("0CM0"))) {
+        wait_.reset();
+        after();
+        return;
+    }
+    beginWait(after);
+}
+
+void Link::finish(int result)
+{
+    inProgress_ = false;
+    const auto done = std::move(done_);
+    done_ = nullptr;
+    if (done)
+        done(result);
+}
+
+int Link::sendRecv(const QString &cmd, int expectedLength, const QString &arg)
+{
+    int result = -1;
+    QEventLoop loop;
+    start(cmd, expectedLength, arg, [&](int r) {
+        result = r;
+        loop.quit();
+    });
+    if (result < 0)
+        loop.exec();
+    return result;
+}
+
+int Link::sendOnly(const QString &cmd, const QString &arg)
+{
+    if (inProgress_)
+        return 1;
+    if (open() == 1) {
+        report(int(TrafficKind::OpenFailed), {}, default_ ? PortFailureDetail().trimmed() : failureText_);
+        return 1;
+    }
+    CommErrFlag = false;
+    RecvData.clear();
+    return sendFrame(cmd + arg) ? 0 : 1;
+}
+
+int Link::setCommMode()
+{
+    TimeoutMs = 1000;
+    return sendRecv(QStringLiteral("0CM"), 6, QStringLiteral("1")) == 1 ? 1 : 0;
+}
+
+void Link::startCommMode(std::function<void(int)> done)
+{
+    TimeoutMs = 1000;
+    start(QStringLiteral("0CM"), 6, QStringLiteral("1"), std::move(done));
+}
+
+int Link::reset()
+{
+    int result = 0;
+    if (open() == 1) {
+        result = 1;
+    } else if (setCommMode() == 1) {
+        result = 1;
+    } else {
+        TimeoutMs = 1000;
+        result = sendOnly(QStringLiteral("0CM3"), QString()) == 1 ? 1 : 0;
+    }
+    close();
+    return result;
+}
+
+}  // namespace kz

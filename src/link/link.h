@@ -1,0 +1,119 @@
+#pragma once
+// One controller on one port: the port, the reply timer, the outcome flags and the last reply of
+// its exchanges. Several links run side by side on one event loop; each has at most one exchange
+// in flight.
+//
+// The window talks through the default link, Link::Default(): the port COMn chosen by PortNo, the
+// messages shown in message boxes, the alarm and the lamps on the main window. The free functions
+// of link/port.h and link/exchange.h forward to it. A link made for an address ("COM3",
+// "/dev/ttyUSB0", "tcp://host:4001") is quiet: it shows nothing and keeps the text of its last
+// failure instead (failureText()).
+
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+class QTimer;
+
+namespace kz {
+
+class CommPort;
+
+class Link : public QObject {
+    Q_OBJECT
+public:
+    // The window's link.
+    static Link &Default();
+
+    // A quiet link to address, owning its own port. The port opens on the first exchange and
+    // stays open until close() or forceClose().
+    explicit Link(const QString &address, QObject *parent = nullptr);
+    ~Link() override;
+    Link(const Link &) = delete;
+    Link &operator=(const Link &) = delete;
+
+    // The exchange's state, read and set by the callers as the window always has.
+    int TimeoutMs = 5000;      // reply time-out of the next exchange
+    bool TimeoutFlag = false;  // set when the reply timer expired
+    bool CommErrFlag = false;  // set when an exchange failed
+    QString RecvData;          // the last good reply, CR LF included
+
+    // The name the user gave ("COM3", a device path, a network address); for the default link
+    // "COMn" by PortNo.
+    QString name() const;
+    // What the name resolves to: a device path or "tcp://host:port".
+    QString device() const;
+    bool quiet() const { return quiet_; }
+    CommPort &port();
+
+    // 0: the port is open and configured; 1: it could not be opened (nothing shown). A quiet
+    // link keeps the reason in failureText().
+    int open();
+    // Closes the port; the default link keeps it open while PortOccupy is on.
+    void close();
+    // Closes the port whatever PortOccupy says.
+    void forceClose();
+
+    // Sends cmd + arg and calls done(0) once a good reply is in RecvData, done(1) after a failure
+    // (shown, or kept in failureText() by a quiet link). The wait runs on the event loop; done may
+    // run before start returns (port not openable, an exchange already in flight).
+    void start(const QString &cmd, int expectedLength, const QString &arg, std::function<void(int)> done);
+    // start() waited for on a local event loop, window events running meanwhile.
+    int sendRecv(const QString &cmd, int expectedLength, const QString &arg);
+    // Sends cmd + arg and waits for nothing.
+    int sendOnly(const QString &cmd, const QString &arg);
+    // "0CM" + "1" with a 1000 ms time-out, waited for.
+    int setCommMode();
+    // The same without waiting.
+    void startCommMode(std::function<void(int)> done);
+    // Communication mode, then the reset frame "0CM3"; the port is closed (honouring occupy).
+    int reset();
+
+    bool inProgress() const { return inProgress_; }
+    // A quiet link's last failure: what the window would have shown, lines joined by spaces.
+    QString failureText() const { return failureText_; }
+    // The code and text of the last alarm reply this link received.
+    QString alarmCode() const { return alarmCode_; }
+    QString alarmText() const { return alarmText_; }
+
+private:
+    Link();
+    struct Wait;
+    enum class BadReply { Length, Echo };
+
+    void report(int kind, const QByteArray &bytes = {}, const QString &detail = {}, const QString &text = {});
+    void fail(const QString &message);
+    bool sendFrame(const QString &frame);
+    void beginWait(std::function<void()> then);
+    void endWait();
+    void checkReply();
+    void recover(BadReply why);
+    void finish(int result);
+    void takeAlarm(const QString &reply);
+    QTimer &timer();
+
+    const bool default_;
+    const bool quiet_;
+    QString address_;
+    QString device_;
+    std::unique_ptr<CommPort> ownPort_;
+    std::unique_ptr<QTimer> timer_;
+    std::unique_ptr<Wait> wait_;
+    bool inProgress_ = false;
+    QString failureText_;
+    QString alarmCode_;
+    QString alarmText_;
+    // The exchange in flight.
+    QString echoKey_;
+    int expectedLength_ = 0;
+    std::function<void(int)> done_;
+};
+
+// The device behind a port name as the user writes it: "COMn" (1 to 32) resolves as the window
+// does; "tcp://host:port" and device paths stay as they are. Empty when name is none of these.
+QString ResolvePortName(const QString &name);
+// True when device names a network port "tcp://host:port".
+bool IsNetworkAddress(const QString &device);
+
+}  // namespace kz

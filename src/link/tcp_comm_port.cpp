@@ -1,0 +1,112 @@
+#include "link/tcp_comm_port.h"
+
+#include <QUrl>
+
+namespace kz {
+
+bool ParseNetworkAddress(const QString &device, QString *host, quint16 *port)
+{
+    const QUrl url(device, QUrl::StrictMode);
+    if (!url.isValid() || url.scheme().compare(QLatin1String("tcp"), Qt::CaseInsensitive) != 0
+        || url.host().isEmpty() || url.port() < 1 || !url.path().isEmpty())
+        return false;
+    *host = url.host();
+    *port = quint16(url.port());
+    return true;
+}
+
+TcpCommPort::TcpCommPort(QObject *parent) : CommPort(parent)
+{
+    socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    connect(&socket_, &QTcpSocket::readyRead, this, &CommPort::readyRead);
+    connect(&socket_, &QTcpSocket::disconnected, this, &TcpCommPort::onGone);
+    connect(&socket_, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError) {
+        lastError_ = socket_.errorString();
+        onGone();
+    });
+}
+
+bool TcpCommPort::open(const QString &device)
+{
+    QString host;
+    quint16 port = 0;
+    if (!ParseNetworkAddress(device, &host, &port)) {
+        lastError_ = QStringLiteral("not a network address (tcp://host:port)");
+        return false;
+    }
+    socket_.abort();
+    lastError_.clear();
+    socket_.connectToHost(host, port);
+    if (!socket_.waitForConnected(kConnectMs)) {
+        lastError_ = socket_.errorString();
+        socket_.abort();
+        return false;
+    }
+    socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    open_ = true;
+    return true;
+}
+
+bool TcpCommPort::configure(const QString & /*lineSettings*/)
+{
+    return open_;
+}
+
+void TcpCommPort::close()
+{
+    if (!open_)
+        return;
+    open_ = false;
+    socket_.flush();
+    socket_.disconnectFromHost();
+    if (socket_.state() != QAbstractSocket::UnconnectedState)
+        socket_.abort();
+}
+
+bool TcpCommPort::isOpen() const
+{
+    return open_;
+}
+
+bool TcpCommPort::write(const QByteArray &bytes)
+{
+    if (!open_ || socket_.write(bytes) != bytes.size())
+        return false;
+    socket_.flush();
+    return true;
+}
+
+qint64 TcpCommPort::bytesAvailable() const
+{
+    return socket_.bytesAvailable();
+}
+
+QByteArray TcpCommPort::readAll()
+{
+    return socket_.readAll();
+}
+
+void TcpCommPort::discardInput()
+{
+    if (open_)
+        socket_.readAll();
+}
+
+QString TcpCommPort::errorText() const
+{
+    return lastError_;
+}
+
+// The peer closed the connection or it broke: the line is lost, as an unplugged adapter's.
+void TcpCommPort::onGone()
+{
+    if (!open_)
+        return;
+    if (lastError_.isEmpty())
+        lastError_ = socket_.errorString();
+    open_ = false;
+    socket_.abort();
+    emit lineLost();
+}
+
+}  // namespace kz

@@ -1,0 +1,40 @@
+#pragma once
+// CommPort on a raw TCP connection ("tcp://host:port"), as serial device servers offer it: the
+// bytes of the line, nothing added. Line settings belong to the server and are not sent.
+
+#include "link/comm_port.h"
+
+#include <QTcpSocket>
+
+namespace kz {
+
+class TcpCommPort final : public CommPort {
+    Q_OBJECT
+public:
+    explicit TcpCommPort(QObject *parent = nullptr);
+
+    // Connects to "tcp://host:port", waiting at most kConnectMs.
+    bool open(const QString &device) override;
+    bool configure(const QString &lineSettings) override;
+    void close() override;
+    bool isOpen() const override;
+    bool write(const QByteArray &bytes) override;
+    qint64 bytesAvailable() const override;
+    QByteArray readAll() override;
+    void discardInput() override;
+    QString errorText() const override;
+
+    static constexpr int kConnectMs = 3000;
+
+private:
+    void onGone();
+
+    QTcpSocket socket_;
+    QString lastError_;
+    bool open_ = false;
+};
+
+// Splits "tcp://host:port"; false when it is not one.
+bool ParseNetworkAddress(const QString &device, QString *host, quint16 *port);
+
+}  // namespace kz

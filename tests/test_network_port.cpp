@@ -1,0 +1,213 @@
+// Network ports: COMn linked to "tcp://host:port" (kz-sim --tcp) works like a serial port, in the
+// window's link and in links made by address; several links run at once on one event loop.
+
+#include "core/paths.h"
+#include "core/settings.h"
+#include "core/strings.h"
+#include "link/comm_port.h"
+#include "link/exchange.h"
+#include "link/link.h"
+#include "link/port.h"
+#include "link/traffic.h"
+#include "main_window/frmMain.h"
+#include "params/parameter_set.h"
+#include "support/messages.h"
+#include "support/scripted_prompts.h"
+#include "support/sim_runner.h"
+#include "support/test_env.h"
+#include "ui_frmMain.h"
+
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QTcpServer>
+#include <QTest>
+#include <QTimer>
+
+using namespace kz;
+using namespace kz::test;
+
+namespace {
+
+const QStringList kTcp{QStringLiteral("--tcp"), QStringLiteral("0")};
+
+}  // namespace
+
+class TestNetworkPort : public QObject {
+    Q_OBJECT
+
+private slots:
+    // The window's exchange over a network port: the same outcomes, frames and messages as on a
+    // serial line.
+    void exchanges_data()
+    {
+        QTest::addColumn<QStringList>("faults");
+        QTest::addColumn<QString>("cmd");
+        QTest::addColumn<int>("length");
+        QTest::addColumn<QString>("arg");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QStringList>("frames");
+        QTest::addColumn<QStringList>("messages");
+        const QStringList none;
+        QTest::newRow("read block") << none << "0RD" << 23 << "02" << 0 << QStringList{"0RD02"} << none;
+        QTest::newRow("no reply") << QStringList{"--fault", "0RD05:noreply"} << "0RD" << 23 << "05" << 1
+                                  << QStringList{"0RD05"} << QStringList{kTimeoutEn};
+        QTest::newRow("alarm") << QStringList{"--fault", "0RD02:alarm=03"} << "0RD" << 23 << "02" << 1
+                               << QStringList{"0RD02"}
+                               << QStringList{"Communication error occurs!\r\n[Communication command error]"};
+        QTest::newRow("wrong echo") << QStringList{"--fault", "0RV:echo"} << "0RV" << 11 << "" << 1
+                                    << QStringList{"0RV", "0CM0"} << QStringList{kEchoEn};
+        QTest::newRow("reply in pieces") << QStringList{"--fault", "0RD02:pieces=4/40"} << "0RD" << 23 << "02"
+                                         << 0 << QStringList{"0RD02"} << none;
+    }
+
+    void exchanges()
+    {
+        QFETCH(QStringList, faults);
+        QFETCH(QString, cmd);
+        QFETCH(int, length);
+        QFETCH(QString, arg);
+        QFETCH(int, result);
+        QFETCH(QStringList, frames);
+        QFETCH(QStringList, messages);
+        TestEnv env;
+        ScriptedPrompts prompts;
+        SimRunner sim(kTcp + faults);
+        QVERIFY2(sim.ready(), qPrintable(sim.output()));
+        QVERIFY2(PortDevicePath(1).startsWith(QLatin1String("tcp://127.0.0.1:")), qPrintable(PortDevicePath(1)));
+        TimeoutMs = 700;
+        QCOMPARE(SendRecvCt(cmd, length, arg), result);
+        QCOMPARE(sim.waitForFrames(int(frames.size())), frames);
+        QCOMPARE(prompts.texts(), messages);
+        if (result == 0)
+            QCOMPARE(RecvData.left(3), cmd.left(3));
+    }
+
+    // A connection the server closes mid-reply is a lost line: the wait ends, the port is closed,
+    // and the next exchange connects afresh.
+    void lostConnectionEndsTheWaitAndTheNextExchangeReconnects()
+    {
+        TestEnv env;
+        ScriptedPrompts prompts;
+        SimRunner sim(kTcp + QStringList{QStringLiteral("--fault"), QStringLiteral("0RD02#1:hangup")});
+        QVERIFY(sim.ready());
+        TimeoutMs = 5000;
+        QCOMPARE(SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("02")), 1);
+        QVERIFY(TimeoutFlag);
+        QVERIFY(!Port().isOpen());
+        QCOMPARE(prompts.texts(), QStringList{kTimeoutEn});
+        QCOMPARE(SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("02")), 0);
+    }
+
+    // A refused connection is a port failure with its reason; the link may also be a text file.
+    void refusedConnectionIsAPortFailureWithTheReason()
+    {
+        TestEnv env;
+        QTcpServer probe;
+        QVERIFY(probe.listen(QHostAddress::LocalHost));
+        const quint16 closed = probe.serverPort();
+        probe.close();
+        QDir().mkpath(PortLinkDir());
+        QFile link(QDir(PortLinkDir()).filePath(QStringLiteral("COM4")));
+        QVERIFY(link.open(QIODevice::WriteOnly));
+        link.write(QStringLiteral("tcp://127.0.0.1:%1\n").arg(closed).toLatin1());
+        link.close();
+        PortNo = 4;
+        const QString address = QStringLiteral("tcp://127.0.0.1:%1").arg(closed);
+        QCOMPARE(PortDevicePath(4), address);
+        QCOMPARE(OpenCommPort(), 1);
+        QVERIFY(!Port().isOpen());
+        const QString detail = PortFailureDetail();
+        QVERIFY2(detail.startsWith(QStringLiteral("\r\nCOM4 (%1) could not be opened: ").arg(address)),
+                 qPrintable(detail));
+        QVERIFY2(detail.contains(QLatin1String("refused")), qPrintable(detail));
+    }
+
+    // The main window reads a controller on a network port as on any port: frames, data, lamp.
+    void windowReadsOverTheNetwork()
+    {
+        TestEnv env;
+        ScriptedPrompts prompts;
+        SimRunner sim(kTcp);
+        QVERIFY(sim.ready());
+        LoadLanguage();
+        frmMain window;
+        window.show();
+        window.OnlineDataRead();
+        QCOMPARE(sim.waitForFrames(6), (QStringList{"0CM1", "0RD02", "0RD04", "0RD05", "0RD00", "0RD01"}));
+        QCOMPARE(prompts.texts(), QStringList());
+        QCOMPARE(Hensu.Position2, 200);
+        QCOMPARE(window.form()->lblShowName->text(), Str(213));
+        QVERIFY(Port().isOpen());  // port occupy keeps it, as a serial port
+    }
+
+    // Links by address run side by side: a serial and a network controller at once, each with its
+    // own frames, flags and reply; a quiet link shows nothing and keeps its failure's text.
+    void linksByAddressRunAtOnce()
+    {
+        TestEnv env;
+        ScriptedPrompts prompts;
+        SimRunner serial({QStringLiteral("--pace")}, 1);
+        SimRunner network(kTcp + QStringList{QStringLiteral("--pace"), QStringLiteral("--fault"),
+                                             QStringLiteral("0RV:alarm=05")},
+                          2);
+        QVERIFY(serial.ready() && network.ready());
+        QStringList ports;
+        const int id = AddTrafficObserver([&](const TrafficRecord &r) {
+            if (r.kind == TrafficKind::Sent)
+                ports.append(r.port);
+        });
+        Link a(QStringLiteral("COM1"));
+        Link b(QStringLiteral("COM2"));
+        QCOMPARE(b.device(), PortDevicePath(2));
+        int left = 2;
+        int resultA = -1;
+        int resultB = -1;
+        QEventLoop loop;
+        a.start(QStringLiteral("0RD"), 23, QStringLiteral("02"), [&](int r) {
+            resultA = r;
+            if (--left == 0)
+                loop.quit();
+        });
+        b.start(QStringLiteral("0RV"), 11, QString(), [&](int r) {
+            resultB = r;
+            if (--left == 0)
+                loop.quit();
+        });
+        // Both are in flight before either has its reply.
+        QVERIFY(a.inProgress() && b.inProgress());
+        QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+        loop.exec();
+        RemoveTrafficObserver(id);
+        QCOMPARE(resultA, 0);
+        QCOMPARE(a.RecvData.left(5), QStringLiteral("0RD02"));
+        QCOMPARE(resultB, 1);
+        QVERIFY(b.CommErrFlag);
+        QVERIFY(!a.CommErrFlag);
+        QCOMPARE(b.alarmCode(), QStringLiteral("05"));
+        QCOMPARE(b.failureText(), QStringLiteral("Communication error occurs! [EEPROM writing error]"));
+        QCOMPARE(prompts.texts(), QStringList());
+        QCOMPARE(ports, (QStringList{QStringLiteral("COM1"), QStringLiteral("COM2")}));
+        QCOMPARE(serial.frames(), QStringList{"0RD02"});
+        QCOMPARE(network.frames(), QStringList{"0RV"});
+        // The window's link was never touched.
+        QVERIFY(!Port().isOpen());
+        QVERIFY(RecvData.isEmpty());
+    }
+
+    void addressThatIsNoPortFailsWithoutAFrame()
+    {
+        TestEnv env;
+        ScriptedPrompts prompts;
+        Link link(QStringLiteral("printer"));
+        int result = -1;
+        link.start(QStringLiteral("0RV"), 11, QString(), [&](int r) { result = r; });
+        QCOMPARE(result, 1);
+        QCOMPARE(link.failureText(),
+                 QStringLiteral("printer is not a port (COM1 to COM32, a device path, or tcp://host:port)."));
+        QCOMPARE(prompts.texts(), QStringList());
+    }
+};
+
+QTEST_MAIN(TestNetworkPort)
+#include "test_network_port.moc"
