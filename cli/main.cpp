@@ -82,6 +82,8 @@ public:
     FileDialogResult saveFile(const FileDialogRequest &) override { return {}; }
     bool printDialog(QPrinter *) override { return false; }
     bool pageSetupDialog(QPrinter *) override { return false; }
+    // Differences are printed with both values by the command itself.
+    void table(const TableRequest &) override {}
     void beep() override {}
     QString last;
 };
@@ -148,13 +150,13 @@ int LoadChecked(const QString &path, CapturedPrompts &prompts, ParameterSet *set
 }
 
 // "caption: file F, controller C" for each difference (staged: the controller, current: the file).
-QString DifferenceText(const QList<FieldDifference> &diffs, PortJob &job)
+QString DifferenceText(const QList<VerifyDifference> &diffs, PortJob &job)
 {
     QStringList parts;
-    for (const FieldDifference &d : diffs) {
+    for (const VerifyDifference &d : diffs) {
         const QString caption = Str(Info(d.field).captionId).simplified();
-        job.differences.append({caption, {d.current, d.staged}});
-        parts.append(Str(3310).arg(caption).arg(d.current).arg(d.staged));
+        job.differences.append({caption, {d.screen, d.other}});
+        parts.append(Str(3310).arg(caption).arg(d.screen).arg(d.other));
     }
     return parts.join(QLatin1String("; "));
 }

@@ -26,8 +26,8 @@ using namespace kz;
 namespace {
 
 // Everything a user could still set off: enabled, visible buttons and enabled menu items (a
-// disabled item's shortcut does nothing). Stop is meant for a running move, and Exit holds its
-// close until the operation has ended.
+// disabled item's shortcut does nothing). Stop is meant for a running move, Exit holds its close
+// until the operation has ended, and the communication log only shows what the link says.
 QStringList ReachableCommands(frmMain &w)
 {
     QStringList names;
@@ -36,7 +36,7 @@ QStringList ReachableCommands(frmMain &w)
             names << b->objectName();
     for (QAction *a : w.findChildren<QAction *>())
         if (a->isEnabled() && a->isVisible() && !a->menu() && !a->isSeparator() && !a->objectName().isEmpty()
-            && a->objectName() != QLatin1String("mnuFileExit"))
+            && a->objectName() != QLatin1String("mnuFileExit") && a->objectName() != QLatin1String("mnuViewCommLog"))
             names << a->objectName();
     return names;
 }

@@ -21,17 +21,6 @@ bool Differs(const ParameterSet &staged, const ParameterSet &current, Field fiel
 
 }  // namespace
 
-QList<FieldDifference> VerifyDifferences(const ParameterSet &staged, const ParameterSet &current,
-                                         bool groupsActive)
-{
-    QList<FieldDifference> out;
-    for (const FieldInfo &info : FieldTable()) {
-        if (TakesPart(info.field, groupsActive) && Differs(staged, current, info.field))
-            out.append({info.field, ValueOf(staged, info.field), ValueOf(current, info.field)});
-    }
-    return out;
-}
-
 VerifyOutcome ComposeVerifyReport(const ParameterSet &staged, const ParameterSet &current,
                                   bool groupsActive)
 {

@@ -10,10 +10,7 @@
 #include "params/field_table.h"
 #include "params/parameter_set.h"
 
-#include "params/field_table.h"
-
 #include <QList>
-
 #include <QString>
 
 namespace kz {
@@ -27,7 +24,8 @@ struct VerifyOutcome {
 // Where the staged copy came from: its column of the value table is named after it.
 enum class VerifySource { Controller, File };
 
-// One field that differs: the screen's value and the other side's.
+// One field that differs: the current copy's value (the screen's) and the staged one's (the
+// controller's or the file's).
 struct VerifyDifference {
     Field field;
     qint32 screen = 0;
@@ -47,16 +45,6 @@ TableRequest VerifyValueTable(const QList<VerifyDifference> &differences, Verify
 // homing fields take part only while the parameter groups are active. Shows nothing.
 VerifyOutcome ComposeVerifyReport(const ParameterSet &staged, const ParameterSet &current,
                                   bool groupsActive);
-
-// One field that differs, with both values.
-struct FieldDifference {
-    Field field;
-    qint32 staged = 0;
-    qint32 current = 0;
-};
-// The fields ComposeVerifyReport lists, in field order, with both values.
-QList<FieldDifference> VerifyDifferences(const ParameterSet &staged, const ParameterSet &current,
-                                         bool groupsActive);
 
 // Compares Temp with Hensu, leaves the list in OutOfRangeList, shows the report (OK button, no icon)
 // and, after a report of differences, the table of their values; returns the report's result.
