@@ -243,6 +243,9 @@ int main(int argc, char **argv)
             return UsageError(QStringLiteral("read: -o names one file; with several ports use -d DIR"));
         if (!parser.isSet(outOpt) && !parser.isSet(dirOpt))
             return UsageError(QStringLiteral("read: -o FILE or -d DIR wanted"));
+        // A folder named for the backup is made when it does not exist yet.
+        if (parser.isSet(dirOpt) && !QDir().mkpath(parser.value(dirOpt)))
+            return UsageError(QStringLiteral("read: the folder %1 cannot be made").arg(parser.value(dirOpt)));
     } else if (parser.isSet(outOpt) || parser.isSet(dirOpt)) {
         return UsageError(QStringLiteral("-o and -d belong to read"));
     }
