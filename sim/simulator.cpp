@@ -70,6 +70,7 @@ bool Simulator::readLine(Time now)
 {
     char buffer[4096];
     std::vector<Frame> completed;
+    bool toolLeft = false;
     while (true) {
         const ssize_t n = ::read(link_.master(), buffer, sizeof buffer);
         if (n > 0) {
@@ -80,13 +81,11 @@ bool Simulator::readLine(Time now)
             continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
             break;
-        // The tool closed its connection: wait for the next one, as a line nobody listens on.
+        // The tool closed its connection: what it sent before still counts; then the line is
+        // one nobody listens on until the next connection.
         if (link_.tcp()) {
-            link_.close();
-            receiver_.clear();
-            transmitter_.clear();
-            frames_.clear();
-            return true;
+            toolLeft = true;
+            break;
         }
         // End of file or EIO: the terminal is gone. Not expected while our own end is held
         // open; a fresh one keeps the loop from spinning on a dead descriptor.
@@ -97,6 +96,10 @@ bool Simulator::readLine(Time now)
     for (Frame& frame : completed) {
         logFrame(frame.text);
         frames_.push_back(std::move(frame));
+    }
+    if (toolLeft) {
+        link_.close();
+        receiver_.clear();
     }
     return true;
 }

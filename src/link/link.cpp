@@ -52,6 +52,22 @@ int ComNumber(const QString &name)
     return n >= 1 && n <= 32 ? n : 0;
 }
 
+// A precise single-shot timer: a coarse timer may fire 5 % early, and a controller gets its full time.
+class PreciseReplyTimer final : public ReplyTimer {
+public:
+    PreciseReplyTimer()
+    {
+        timer_.setSingleShot(true);
+        timer_.setTimerType(Qt::PreciseTimer);
+        connect(&timer_, &QTimer::timeout, this, &ReplyTimer::timeout);
+    }
+    void start(int ms) override { timer_.start(ms); }
+    void stop() override { timer_.stop(); }
+
+private:
+    QTimer timer_;
+};
+
 }  // namespace
 
 // One reply wait: what has arrived, and what follows once it ends.
@@ -111,14 +127,12 @@ CommPort &Link::port()
     return default_ ? Port() : *ownPort_;
 }
 
-QTimer &Link::timer()
+ReplyTimer &Link::timer()
 {
-    if (!timer_) {
-        timer_ = std::make_unique<QTimer>();
-        timer_->setSingleShot(true);
-        // A coarse timer may fire 5 % early; a controller gets its full time.
-        timer_->setTimerType(Qt::PreciseTimer);
-    }
+    if (testTimer_)
+        return *testTimer_;
+    if (!timer_)
+        timer_ = std::make_unique<PreciseReplyTimer>();
     return *timer_;
 }
 
@@ -231,8 +245,7 @@ void Link::beginWait(std::function<void()> then)
     wait_->then = std::move(then);
     TimeoutFlag = false;
     CommPort &p = port();
-    QTimer &t = timer();
-    t.setInterval(TimeoutMs);
+    ReplyTimer &t = timer();
     wait_->readyRead = connect(&p, &CommPort::readyRead, this, [this] {
         CommPort &p = port();
         if (p.isOpen() && p.bytesAvailable() > 0)
@@ -240,7 +253,7 @@ void Link::beginWait(std::function<void()> then)
         if (wait_->reply.complete())
             endWait();
     });
-    wait_->timeout = connect(&t, &QTimer::timeout, this, [this] {
+    wait_->timeout = connect(&t, &ReplyTimer::timeout, this, [this] {
         TimeoutFlag = true;
         endWait();
     });
@@ -249,7 +262,7 @@ void Link::beginWait(std::function<void()> then)
         wait_->lost = true;
         endWait();
     });
-    t.start();
+    t.start(TimeoutMs);
     if (p.isOpen() && p.bytesAvailable() > 0)
         wait_->reply.append(p.readAll());
     if (wait_->reply.complete())

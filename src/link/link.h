@@ -20,6 +20,20 @@ namespace kz {
 
 class CommPort;
 
+// The timer a link's reply wait ends by. Each link has a precise QTimer of its own; a test may
+// put one of its own in its place, to run the wait on a clock it controls.
+class ReplyTimer : public QObject {
+    Q_OBJECT
+public:
+    using QObject::QObject;
+    // Fires timeout() once, ms from now (or by the test's clock).
+    virtual void start(int ms) = 0;
+    virtual void stop() = 0;
+
+signals:
+    void timeout();
+};
+
 class Link : public QObject {
     Q_OBJECT
 public:
@@ -71,6 +85,8 @@ public:
     int reset();
 
     bool inProgress() const { return inProgress_; }
+    // Installs t (not owned) as the reply timer; nullptr restores the link's own.
+    void setReplyTimer(ReplyTimer *t) { testTimer_ = t; }
     // A quiet link's last failure: what the window would have shown, lines joined by spaces.
     QString failureText() const { return failureText_; }
     // The code and text of the last alarm reply this link received.
@@ -91,14 +107,15 @@ private:
     void recover(BadReply why);
     void finish(int result);
     void takeAlarm(const QString &reply);
-    QTimer &timer();
+    ReplyTimer &timer();
 
     const bool default_;
     const bool quiet_;
     QString address_;
     QString device_;
     std::unique_ptr<CommPort> ownPort_;
-    std::unique_ptr<QTimer> timer_;
+    std::unique_ptr<ReplyTimer> timer_;
+    ReplyTimer *testTimer_ = nullptr;
     std::unique_ptr<Wait> wait_;
     bool inProgress_ = false;
     QString failureText_;
