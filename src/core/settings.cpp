@@ -15,10 +15,12 @@ namespace {
 
 constexpr auto kSection = "Settings";
 
+}  // namespace
+
 // Reads a stored number as a 16-bit integer, rounded as every number the tool reads ("3.6" is 4,
 // "2.5" is 2). Absent key: the default. Text that is no number at all, or a number that does not
 // fit 16 bits: no value, and the caller keeps what it had.
-std::optional<int> ReadInt(const char *key, int fallback)
+std::optional<int> ReadSetting(const char *key, int fallback)
 {
     QSettings settings(SettingsFilePath(), QSettings::IniFormat);
     settings.beginGroup(QLatin1String(kSection));
@@ -34,30 +36,18 @@ std::optional<int> ReadInt(const char *key, int fallback)
     return *value;
 }
 
-void WriteText(const char *key, const QString &text)
+void WriteSetting(const char *key, const QString &text)
 {
     QSettings settings(SettingsFilePath(), QSettings::IniFormat);
     settings.beginGroup(QLatin1String(kSection));
     settings.setValue(QLatin1String(key), text);
 }
 
-}  // namespace
-
 void LoadLanguage()
 {
-    if (auto v = ReadInt("Language", 2))
+    if (auto v = ReadSetting("Language", 2))
         LanguageSetting = *v;
     LangOffset = LanguageSetting == 1 ? 0 : kEnglishOffset;
-}
-
-std::optional<int> ReadSetting(const char *key, int fallback)
-{
-    return ReadInt(key, fallback);
-}
-
-void WriteSetting(const char *key, const QString &text)
-{
-    WriteText(key, text);
 }
 
 }  // namespace kz

@@ -190,14 +190,14 @@ void Link::forceClose()
         p.close();
 }
 
-void Link::report(int kind, const QByteArray &bytes, const QString &detail, const QString &text)
+void Link::report(TrafficKind kind, const QByteArray &bytes, const QString &detail, const QString &text)
 {
     if (!TrafficWatched())
         return;
     TrafficRecord r;
     r.port = name();
     r.device = device();
-    r.kind = TrafficKind(kind);
+    r.kind = kind;
     r.bytes = bytes;
     r.detail = detail;
     r.text = text;
@@ -233,7 +233,7 @@ bool Link::sendFrame(const QString &frame)
     CommPort &p = port();
     p.discardInput();
     const QByteArray bytes = frame.toLatin1() + "\r\n";
-    report(int(TrafficKind::Sent), bytes);
+    report(TrafficKind::Sent, bytes);
     return p.write(bytes);
 }
 
@@ -276,9 +276,9 @@ void Link::endWait()
     disconnect(wait_->timeout);
     disconnect(wait_->lineLost);
     if (!wait_->reply.kept.isEmpty())
-        report(int(TrafficKind::Received), wait_->reply.kept);
+        report(TrafficKind::Received, wait_->reply.kept);
     if (wait_->lost)
-        report(int(TrafficKind::LineLost));
+        report(TrafficKind::LineLost);
     // then may start the next wait, which replaces this one.
     const auto then = std::move(wait_->then);
     then();
@@ -296,7 +296,7 @@ void Link::start(const QString &cmd, int expectedLength, const QString &arg, std
     done_ = std::move(done);
 
     if (open() == 1) {
-        report(int(TrafficKind::OpenFailed), {}, default_ ? PortFailureDetail().trimmed() : failureText_);
+        report(TrafficKind::OpenFailed, {}, default_ ? PortFailureDetail().trimmed() : failureText_);
         finish(1);
         return;
     }
@@ -320,7 +320,7 @@ void Link::checkReply()
 {
     const Reply reply = wait_->reply;
     if (TimeoutFlag) {
-        report(int(TrafficKind::Timeout), {}, QString::number(TimeoutMs));
+        report(TrafficKind::Timeout, {}, QString::number(TimeoutMs));
         CommErrFlag = true;
         forceClose();
         fail(TimeoutMessage());
@@ -331,25 +331,25 @@ void Link::checkReply()
     if (text.startsWith(QLatin1String("0%%"))) {
         takeAlarm(text);
         CommErrFlag = true;
-        report(int(TrafficKind::Alarm), {}, alarmCode_, alarmText_);
+        report(TrafficKind::Alarm, {}, alarmCode_, alarmText_);
         fail(AlarmMessageFor(alarmText_));
         close();
         finish(1);
         return;
     }
     if (text.left(3) != echoKey_) {
-        report(int(TrafficKind::EchoMismatch), {}, echoKey_);
+        report(TrafficKind::EchoMismatch, {}, echoKey_);
         recover(BadReply::Echo);
         return;
     }
     if (reply.length != expectedLength_) {
-        report(int(TrafficKind::LengthError), {},
+        report(TrafficKind::LengthError, {},
                QStringLiteral("expected %1, got %2").arg(expectedLength_).arg(reply.length));
         recover(BadReply::Length);
         return;
     }
     RecvData = text;
-    report(int(TrafficKind::Good));
+    report(TrafficKind::Good);
     if (!quiet_) {
         linkView().setAlarmLampVisible(false);
         linkView().setErrorComment(QStringLiteral("No Error"));
@@ -362,13 +362,13 @@ void Link::checkReply()
 void Link::recover(BadReply why)
 {
     RecvData.clear();
-    report(int(TrafficKind::Recovery));
+    report(TrafficKind::Recovery);
     auto after = [this, why] {
         const QString text = wait_ ? wait_->reply.text() : QString();
         if (text.startsWith(QLatin1String("0%%"))) {
             takeAlarm(text);
             CommErrFlag = true;
-            report(int(TrafficKind::Alarm), {}, alarmCode_, alarmText_);
+            report(TrafficKind::Alarm, {}, alarmCode_, alarmText_);
             close();
             fail(AlarmMessageFor(alarmText_));
             finish(1);
@@ -414,7 +414,7 @@ int Link::sendOnly(const QString &cmd, const QString &arg)
     if (inProgress_)
         return 1;
     if (open() == 1) {
-        report(int(TrafficKind::OpenFailed), {}, default_ ? PortFailureDetail().trimmed() : failureText_);
+        report(TrafficKind::OpenFailed, {}, default_ ? PortFailureDetail().trimmed() : failureText_);
         return 1;
     }
     CommErrFlag = false;

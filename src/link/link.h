@@ -18,6 +18,8 @@ class QTimer;
 
 namespace kz {
 
+enum class TrafficKind;
+
 class CommPort;
 
 // The timer a link's reply wait ends by. Each link has a precise QTimer of its own; a test may
@@ -98,7 +100,7 @@ private:
     struct Wait;
     enum class BadReply { Length, Echo };
 
-    void report(int kind, const QByteArray &bytes = {}, const QString &detail = {}, const QString &text = {});
+    void report(TrafficKind kind, const QByteArray &bytes = {}, const QString &detail = {}, const QString &text = {});
     void fail(const QString &message);
     bool sendFrame(const QString &frame);
     void beginWait(std::function<void()> then);

@@ -6,7 +6,6 @@
 #include "files/data_file.h"
 #include "files/data_state.h"
 #include "main_window/frmMain.h"
-#include "params/check_chain.h"
 #include "params/parameter_set.h"
 #include "printing/frmPrintSelect.h"
 #include "printing/report.h"
@@ -40,9 +39,7 @@ private:
 // The screen into Hensu through the check chain, then into Temp. 1 when a check stopped it.
 int StageScreenData(frmMain &w)
 {
-    const bool groups = w.ParameterGroupsActive();
-    const ScreenTexts screen = w.screenTexts();
-    if (Check_DataUmu(screen, groups) == 1 || Torikomi_Data(screen, groups) == 1 || Check_DataRange(groups) == 1)
+    if (w.TakeScreen() == 1)
         return 1;
     CopyHensu2Temp();
     return 0;
