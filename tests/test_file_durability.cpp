@@ -103,31 +103,47 @@ private slots:
         QCOMPARE(QDir(disk.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
     }
 
-    // A save killed at a random moment leaves either the old or the new file, whole.
+    // A save killed at a varied moment leaves either the old or the new file, whole. The child
+    // says when its first save is done, so a slow disk cannot make every round end before one.
     void killedWhileSaving()
     {
         QTemporaryDir dir;
         const QString file = QDir(dir.path()).filePath(QStringLiteral("kept.kzd"));
         const QByteArray a = DataFileBytes(Values(1));
         const QByteArray b = DataFileBytes(Values(2));
-        QVERIFY(WriteDataFile(file, Values(1)));
         int sawNew = 0;
         for (int round = 0; round < 40; ++round) {
+            QVERIFY(WriteDataFile(file, Values(1)));
+            int ready[2];
+            QVERIFY(pipe(ready) == 0);
             const pid_t child = fork();
             QVERIFY(child >= 0);
             if (child == 0) {
-                for (int i = 0;; ++i)
-                    WriteDataFile(file, Values(1 + (i + round) % 2));
+                close(ready[0]);
+                for (int i = 0;; ++i) {
+                    WriteDataFile(file, Values(2 - i % 2));
+                    if (i == 0) {
+                        const char done = 1;
+                        (void)!write(ready[1], &done, 1);
+                        close(ready[1]);
+                    }
+                }
             }
-            usleep(2000 + 500 * (round % 7));
+            close(ready[1]);
+            char done = 0;
+            const bool firstSaveDone = read(ready[0], &done, 1) == 1;
+            close(ready[0]);
+            usleep(300 * (round % 11));
             kill(child, SIGKILL);
             int status = 0;
             waitpid(child, &status, 0);
+            QVERIFY2(firstSaveDone, "the child finished no save");
             const QByteArray now = ReadAll(file);
             QVERIFY2(now == a || now == b, now.constData());
             sawNew += now == b;
         }
-        QVERIFY2(sawNew > 0, "the saves ran");
+        // The first save wrote the new data; a kill right after it must find it there.
+        QVERIFY2(sawNew > 0, "no round ended with the new data");
     }
 };
 
