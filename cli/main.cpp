@@ -372,6 +372,10 @@ int main(int argc, char **argv)
         std::printf("\r\033[K%s", qPrintable(parts.join(QLatin1String("  "))));
         std::fflush(stdout);
     };
+    // The network connections of all ports are under way before the first port waits for its own.
+    for (PortJob *job : jobs)
+        job->link().prepare();
+    QCoreApplication::processEvents();
     int running = int(jobs.size());
     for (PortJob *job : jobs) {
         if (progress)

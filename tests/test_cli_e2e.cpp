@@ -15,7 +15,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <QElapsedTimer>
+#include <arpa/inet.h>
 #include <csignal>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 using namespace kz;
@@ -204,6 +208,53 @@ private slots:
         QCOMPARE(QString::fromUtf8(fx.process.readAllStandardOutput()),
                  QStringLiteral("COM1\tstopped\tstopped (written: 02 04; not written: 05 00 01 03 1F)\n"));
         QCOMPARE(sim.frames().size(), 3);
+    }
+
+    // Network ports that never answer the connection (a device server switched off) are waited
+    // for together: four of them cost one connection wait, not four in turn, and a healthy port
+    // given with them still succeeds.
+    void unansweredNetworkPortsAreWaitedForTogether()
+    {
+        Fixture fx;
+        SimRunner network(kTcp, 1);
+        QVERIFY(network.ready());
+        // A listener whose queue is full: the system drops further connection requests unanswered.
+        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in at{};
+        at.sin_family = AF_INET;
+        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        QVERIFY(::bind(listener, reinterpret_cast<sockaddr *>(&at), sizeof at) == 0);
+        socklen_t length = sizeof at;
+        QVERIFY(::getsockname(listener, reinterpret_cast<sockaddr *>(&at), &length) == 0);
+        QVERIFY(::listen(listener, 0) == 0);
+        QList<int> fillers;
+        for (int i = 0; i < 3; ++i) {
+            fillers.append(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
+            ::connect(fillers.last(), reinterpret_cast<sockaddr *>(&at), sizeof at);
+        }
+        const QString port = QString::number(ntohs(at.sin_port));
+        const QStringList dead{"tcp://127.0.0.1:" + port, "tcp://localhost:" + port,
+                               "tcp://127.0.0.01:" + port, "tcp://127.1:" + port};
+
+        QElapsedTimer clock;
+        clock.start();
+        const int status = fx.run(QStringList{"version"} + dead + QStringList{Fixture::address(network), "--json", "--lang", "en"});
+        const qint64 elapsed = clock.elapsed();
+        for (int fd : fillers)
+            ::close(fd);
+        ::close(listener);
+
+        QCOMPARE(status, 1);
+        const QJsonArray ports = fx.json();
+        QCOMPARE(ports.size(), 5);
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(ports[i]["result"].toString(), QStringLiteral("failed"));
+            QVERIFY2(ports[i]["message"].toString().contains(QLatin1String("timed out")),
+                     qPrintable(ports[i]["message"].toString()));
+        }
+        QCOMPARE(ports[4]["result"].toString(), QStringLiteral("ok"));
+        // One connection wait is 3 s; four in turn would be 12 s.
+        QVERIFY2(elapsed < 8000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
     }
 
     void versionAndModeInBothLanguages()

@@ -282,6 +282,22 @@ private slots:
         QCOMPARE(ResetCt(), 1);
     }
 
+    // A port that opens but takes no line settings is not left open: the next attempt must not
+    // find it open and talk at the wrong speed.
+    void portThatRefusesItsSettingsIsNotLeftOpen()
+    {
+        test::TestEnv env;
+        test::FakePort port;
+        test::ScriptedPrompts prompts;
+        port.failConfigure = true;
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            QCOMPARE(SendRecvCt(QStringLiteral("0RV"), 11, QString()), 1);
+            QVERIFY(!port.isOpen());
+        }
+        QVERIFY(port.frames.isEmpty());
+        QCOMPARE(port.openedDevices.size(), 2);
+    }
+
     void resetSendsModeThenResetAndWaitsForNothing()
     {
         test::TestEnv env;

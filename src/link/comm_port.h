@@ -15,6 +15,10 @@ public:
 
     // Opens the device read-write. False when it cannot be opened; errorText() says why.
     virtual bool open(const QString &device) = 0;
+    // Starts in the background whatever part of opening device can wait there (a network
+    // connection being made), so that open() has only the rest to wait for. Ports opened together
+    // then wait once, not each in turn.
+    virtual void prepare(const QString & /*device*/) {}
     // Applies "baud,parity,databits,stopbits" (e.g. "9600,N,8,1") and no handshaking.
     virtual bool configure(const QString &lineSettings) = 0;
     virtual void close() = 0;

@@ -176,6 +176,12 @@ int Link::open()
     return 1;
 }
 
+void Link::prepare()
+{
+    if (!default_ && !device_.isEmpty() && !port().isOpen())
+        port().prepare(device_);
+}
+
 void Link::close()
 {
     CommPort &p = port();

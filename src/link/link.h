@@ -66,6 +66,9 @@ public:
     // 0: the port is open and configured; 1: it could not be opened (nothing shown). A quiet
     // link keeps the reason in failureText().
     int open();
+    // Starts opening the port in the background where that is possible (a network port's
+    // connection); the first exchange then waits only for what is left of it.
+    void prepare();
     // Closes the port; the default link keeps it open while PortOccupy is on.
     void close();
     // Closes the port whatever PortOccupy says.

@@ -72,9 +72,11 @@ int OpenPortNumber(CommPort &port, int number, QString *device, QString *error)
         *error = port.errorText();
         return 1;
     }
-    // A failure after the open leaves the port open, as the caller may still close it.
+    // A port that takes no line settings is closed again: left open, the next attempt would
+    // find it open and talk at whatever speed it had.
     if (!port.configure(LineSettingsText(BaudIndex))) {
         *error = port.errorText();
+        port.close();
         return 1;
     }
     return 0;

@@ -1,5 +1,7 @@
 #include "link/qt_comm_port.h"
 
+#include "link/link.h"
+
 #include <QStringList>
 
 namespace kz {
@@ -116,6 +118,12 @@ bool DeviceCommPort::open(const QString &device)
     active_ = device.startsWith(QLatin1String("tcp://"), Qt::CaseInsensitive) ? static_cast<CommPort *>(&tcp_)
                                                                                : &serial_;
     return active_->open(device);
+}
+
+void DeviceCommPort::prepare(const QString &device)
+{
+    if (!isOpen() && IsNetworkAddress(device))
+        tcp_.prepare(device);
 }
 
 bool DeviceCommPort::configure(const QString &lineSettings) { return active_->configure(lineSettings); }

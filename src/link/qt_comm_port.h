@@ -37,6 +37,7 @@ public:
     explicit DeviceCommPort(QObject *parent = nullptr);
 
     bool open(const QString &device) override;
+    void prepare(const QString &device) override;
     bool configure(const QString &lineSettings) override;
     void close() override;
     bool isOpen() const override;

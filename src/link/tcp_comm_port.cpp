@@ -26,6 +26,19 @@ TcpCommPort::TcpCommPort(QObject *parent) : CommPort(parent)
     });
 }
 
+void TcpCommPort::prepare(const QString &device)
+{
+    QString host;
+    quint16 port = 0;
+    if (open_ || !ParseNetworkAddress(device, &host, &port))
+        return;
+    socket_.abort();
+    lastError_.clear();
+    socket_.connectToHost(host, port);
+    preparing_ = device;
+    connectDeadline_.setRemainingTime(kConnectMs);
+}
+
 bool TcpCommPort::open(const QString &device)
 {
     QString host;
@@ -34,10 +47,16 @@ bool TcpCommPort::open(const QString &device)
         lastError_ = QStringLiteral("not a network address (tcp://host:port)");
         return false;
     }
-    socket_.abort();
-    lastError_.clear();
-    socket_.connectToHost(host, port);
-    if (!socket_.waitForConnected(kConnectMs)) {
+    const bool prepared = preparing_ == device && socket_.state() != QAbstractSocket::UnconnectedState;
+    preparing_.clear();
+    if (!prepared) {
+        socket_.abort();
+        lastError_.clear();
+        socket_.connectToHost(host, port);
+        connectDeadline_.setRemainingTime(kConnectMs);
+    }
+    if (socket_.state() != QAbstractSocket::ConnectedState
+        && !socket_.waitForConnected(int(qMax<qint64>(1, connectDeadline_.remainingTime())))) {
         lastError_ = socket_.errorString();
         socket_.abort();
         return false;

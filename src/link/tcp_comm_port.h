@@ -4,6 +4,7 @@
 
 #include "link/comm_port.h"
 
+#include <QDeadlineTimer>
 #include <QTcpSocket>
 
 namespace kz {
@@ -13,8 +14,11 @@ class TcpCommPort final : public CommPort {
 public:
     explicit TcpCommPort(QObject *parent = nullptr);
 
-    // Connects to "tcp://host:port", waiting at most kConnectMs.
+    // Connects to "tcp://host:port", waiting at most kConnectMs from the start of the
+    // connection (prepare() or this call).
     bool open(const QString &device) override;
+    // Starts connecting to device without waiting.
+    void prepare(const QString &device) override;
     bool configure(const QString &lineSettings) override;
     void close() override;
     bool isOpen() const override;
@@ -32,6 +36,9 @@ private:
     QTcpSocket socket_;
     QString lastError_;
     bool open_ = false;
+    // The connection prepare() started, and when its wait ends.
+    QString preparing_;
+    QDeadlineTimer connectDeadline_;
 };
 
 // Splits "tcp://host:port"; false when it is not one.

@@ -26,7 +26,7 @@ bool FakePort::open(const QString &device)
 bool FakePort::configure(const QString &settings)
 {
     lineSettings = settings;
-    return true;
+    return !failConfigure;
 }
 
 bool FakePort::write(const QByteArray &bytes)

@@ -42,6 +42,7 @@ public:
     QStringList openedDevices;
     QString lineSettings;
     bool failOpen = false;
+    bool failConfigure = false;  // opens, but refuses the line settings
 
 private:
     void deliver(QList<Piece> pieces);
