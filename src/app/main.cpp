@@ -1,4 +1,5 @@
 #include "app/command_line.h"
+#include "core/dialog_prompts.h"
 #include "core/language.h"
 #include "core/strings.h"
 #include "link/comm_log.h"
@@ -46,6 +47,7 @@ int main(int argc, char *argv[])
     }
 
     QApplication app(argc, argv);
+    kz::UseDialogPrompts();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kzpc.svg")));
     const kz::CommandLine line = kz::ParseCommandLine(QCoreApplication::arguments());
     if (line.action == kz::CommandLine::Action::Error) {

@@ -1,15 +1,15 @@
 #pragma once
 // The user-prompt seam: message boxes, file dialogs, print dialogs and the beep.
 //
-// Production shows Qt dialogs titled "KZPC-Software"; tests install a scripted implementation that
-// answers from a queue and records every prompt shown.
+// The window shows Qt dialogs titled "KZPC-Software" (core/dialog_prompts.h); kzpc-cli puts its
+// messages on its output; tests install a scripted implementation that answers from a queue and
+// records every prompt shown.
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 class QPrinter;
-class QWidget;
 
 namespace kz {
 
@@ -61,12 +61,13 @@ public:
     virtual void table(const TableRequest &request) = 0;
 };
 
-// The prompts in use. Production prompts unless a test has installed its own.
+// The prompts in use: those a test has installed, else the production prompts, else (in a program
+// that has none) messages on the error output with the cautious answer to every question.
 Prompts &prompts();
 // Installs p (not owned) as the prompts in use; nullptr restores the production prompts.
 void SetPrompts(Prompts *p);
-// The window that production dialogs are parented to (the main window once it exists).
-void SetPromptParent(QWidget *parent);
+// Makes p (not owned) the production prompts.
+void SetProductionPrompts(Prompts *p);
 
 // Shorthand for the common case: a message with an OK button and no icon.
 inline void MsgOk(const QString &text)

@@ -2,6 +2,7 @@
 
 #include "core/captions.h"
 #include "core/fit_text.h"
+#include "core/dialog_prompts.h"
 #include "core/prompts.h"
 #include "core/settings.h"
 #include "link/frmCommLog.h"
