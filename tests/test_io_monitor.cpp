@@ -1,6 +1,7 @@
 // The I/O monitor: lamps from the I/O block, output switching, polling, failures and the window's
 // life, against kz-sim with its frame log (and an in-process port where exact replies matter).
 
+#include "core/settings.h"
 #include "core/strings.h"
 #include "core/twips.h"
 #include "io_monitor/frmInputOutput.h"
@@ -18,6 +19,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QAbstractItemView>
+#include <QHeaderView>
+#include <QTableView>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -247,6 +250,38 @@ private slots:
         m.click("cmdSaveHistory");
         QCOMPARE(prompts.texts().size(), 1);
         QVERIFY(prompts.texts().first().startsWith(QStringLiteral("The I/O history could not be saved.\r\n")));
+    }
+
+    // Every time, signal name and state is shown whole on one line, in both languages, however
+    // few changes the panel holds when it is opened.
+    void historyColumnsShowEveryTextWhole_data()
+    {
+        QTest::addColumn<QString>("language");
+        QTest::newRow("Japanese") << "1";
+        QTest::newRow("English") << "2";
+    }
+
+    void historyColumnsShowEveryTextWhole()
+    {
+        QFETCH(QString, language);
+        test::TestEnv env;
+        env.writeSetting(QStringLiteral("Language"), language);
+        LoadLanguage();
+        Monitor m;
+        m.w->findChild<QAbstractButton *>(QStringLiteral("cmdHistory"))->click();
+        auto *view = m.w->findChild<QTableView *>(QStringLiteral("lstHistory"));
+        QVERIFY(view->isVisible());
+        QCOMPARE(view->model()->rowCount(), 0);
+        const QFontMetrics fm(view->font());
+        auto fits = [&](int column, const QString &text) {
+            return view->columnWidth(column) > fm.horizontalAdvance(text);
+        };
+        for (int row = 1; row <= kIoRowCount; ++row)
+            QVERIFY2(fits(1, SignalName(row)), qPrintable(SignalName(row)));
+        QVERIFY(fits(0, QStringLiteral("23:59:58.888")));
+        QVERIFY(fits(2, Str(3255)) && fits(2, Str(3256)));
+        QVERIFY(!view->wordWrap());
+        QVERIFY(view->verticalHeader()->defaultSectionSize() < 2 * fm.height());
     }
 
     void failedPollsAreCounted()
@@ -511,13 +546,14 @@ private slots:
         QVERIFY(sim.ready());
         Monitor m;
         QVERIFY(!m.w->close());
-        QTest::keyClick(m.w.get(), Qt::Key_Escape);
         QVERIFY(m.w->isVisible());
 
+        // While polling, neither the close box, nor Escape, nor the disabled Close leaves.
         m.click("cmdMonitor");
         QVERIFY(WaitForFrames(sim, 1));
         QVERIFY(!m.w->close());
         QTest::keyClick(m.w.get(), Qt::Key_Escape);
+        QCOMPARE(prompts.beeps, 1);
         m.click("cmdTojiru");  // disabled: the click does nothing
         QTest::qWait(250);
         QVERIFY(m.w->isVisible());
@@ -525,6 +561,12 @@ private slots:
 
         m.click("cmdMonitor");
         m.click("cmdTojiru");
+        QVERIFY(!m.w->isVisible());
+        QCOMPARE(m.w->result(), int(QDialog::Accepted));
+
+        // Once polling has stopped, Escape closes the window as Close does.
+        m.open();
+        QTest::keyClick(m.w.get(), Qt::Key_Escape);
         QVERIFY(!m.w->isVisible());
         QCOMPARE(m.w->result(), int(QDialog::Accepted));
         QVERIFY(prompts.shown.isEmpty());

@@ -92,7 +92,34 @@ frmInputOutput::frmInputOutput(QWidget *owner)
     ui->cmdMonitor->setMinimumWidth(std::max(ui->cmdMonitor->sizeHint().width(),
                                              textWidth + fm.horizontalAdvance(QLatin1Char('M')) * 2));
     historyModel_->setHorizontalHeaderLabels({Str(3251), Str(3252), Str(3253), Str(3254)});
+    sizeHistoryColumns();
     refreshHistory();
+}
+
+void frmInputOutput::sizeHistoryColumns()
+{
+    // The columns are sized once for every text they can hold, so that no signal name is cut or
+    // wrapped and the columns do not jump while changes come in.
+    QTableView *view = ui->lstHistory;
+    view->setWordWrap(false);
+    view->setTextElideMode(Qt::ElideNone);
+    const QFontMetrics fm(view->font());
+    const QFontMetrics headerFm(view->horizontalHeader()->font());
+    const int pad = fm.horizontalAdvance(QLatin1Char('M')) * 2;
+    auto fit = [&](int column, const QStringList &texts) {
+        int width = headerFm.horizontalAdvance(historyModel_->headerData(column, Qt::Horizontal).toString());
+        for (const QString &text : texts)
+            width = std::max(width, fm.horizontalAdvance(text));
+        view->setColumnWidth(column, width + pad);
+    };
+    QStringList signalNames;
+    for (int row = 1; row <= kIoRowCount; ++row)
+        signalNames << SignalName(row);
+    fit(0, {QStringLiteral("88:88:88.888")});
+    fit(1, signalNames);
+    fit(2, {Str(3255), Str(3256)});
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    view->verticalHeader()->setDefaultSectionSize(fm.height() + fm.height() / 2);
 }
 
 frmInputOutput::~frmInputOutput() = default;
@@ -321,8 +348,6 @@ void frmInputOutput::cmdHistory_Toggled(bool open)
 {
     ui->cmdHistory->setArrowType(open ? Qt::DownArrow : Qt::RightArrow);
     ui->framHistory->setVisible(open);
-    if (open)
-        ui->lstHistory->resizeColumnsToContents();
 }
 
 void frmInputOutput::cmdSaveHistory_Click()
@@ -361,9 +386,14 @@ void frmInputOutput::closeEvent(QCloseEvent *event)
 
 void frmInputOutput::keyPressEvent(QKeyEvent *event)
 {
-    // Escape would reject the dialog: it is a close request like the close box.
+    // Escape does what Close does: it leaves the window once polling has stopped. While polling
+    // runs it is refused like the disabled Close, with a beep so that the key is not dead.
     if (event->key() == Qt::Key_Escape) {
         event->accept();
+        if (ui->cmdTojiru->isEnabled())
+            ui->cmdTojiru->click();
+        else
+            prompts().beep();
         return;
     }
     QDialog::keyPressEvent(event);

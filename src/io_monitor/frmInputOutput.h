@@ -82,6 +82,7 @@ private:
     void unload();
     // Brings the history panel up to date with the monitor's history.
     void refreshHistory();
+    void sizeHistoryColumns();
 
     QLabel *redImage(int row) const;
     QLabel *whiteImage(int row) const;
