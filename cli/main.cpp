@@ -154,7 +154,7 @@ QString DifferenceText(const QList<VerifyDifference> &diffs, PortJob &job)
 {
     QStringList parts;
     for (const VerifyDifference &d : diffs) {
-        const QString caption = Str(Info(d.field).captionId).simplified();
+        const QString caption = FieldDisplayName(d.field);
         job.differences.append({caption, {d.screen, d.other}});
         parts.append(Str(3310).arg(caption).arg(d.screen).arg(d.other));
     }

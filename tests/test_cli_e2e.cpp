@@ -175,20 +175,25 @@ private slots:
 
         ParameterSet other = Edited();
         other.Position1 = 401;
+        other.Position2 += 1;
         other.Sp1 = 2;
         const QString otherFile = fx.writeFile(QStringLiteral("other.kzd"), DataFileBytes(other));
         QCOMPARE(fx.run({"verify", otherFile, "COM1", "--json", "--lang", "en"}), 1);
         const QJsonArray ports = fx.json();
         QCOMPARE(ports.size(), 1);
         QCOMPARE(ports[0]["result"].toString(), QStringLiteral("failed"));
+        // Each difference names its group: both positions have a "Position(pulse)".
         const QJsonArray diffs = ports[0]["differences"].toArray();
-        QCOMPARE(diffs.size(), 2);
+        QCOMPARE(diffs.size(), 3);
+        QCOMPARE(diffs[0]["field"].toString(), QStringLiteral("Position 1 / Position(pulse)"));
         QCOMPARE(diffs[0]["file"].toInt(), 401);
         QCOMPARE(diffs[0]["controller"].toInt(), 400);
-        QCOMPARE(diffs[1]["file"].toInt(), 2);
-        QCOMPARE(diffs[1]["controller"].toInt(), 3);
+        QCOMPARE(diffs[1]["field"].toString(), QStringLiteral("Position 2 / Position(pulse)"));
+        QCOMPARE(diffs[1]["file"].toInt(), Edited().Position2 + 1);
+        QCOMPARE(diffs[2]["file"].toInt(), 2);
+        QCOMPARE(diffs[2]["controller"].toInt(), 3);
         const QString message = ports[0]["message"].toString();
-        QVERIFY2(message.startsWith(QLatin1String("differs from other.kzd: ")) && message.contains(QLatin1String("file 401, controller 400")),
+        QVERIFY2(message.startsWith(QLatin1String("differs from other.kzd: Position 1 / Position(pulse): file 401, controller 400; Position 2 / Position(pulse): ")),
                  qPrintable(message));
     }
 

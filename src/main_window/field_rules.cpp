@@ -272,7 +272,7 @@ bool FieldRules::acceptFocusedValue()
     QString caption;
     for (const FieldInfo &info : FieldTable()) {
         if (refusal.rule->control->objectName() == QLatin1String(info.control)) {
-            caption = Str(GroupCaptionId(info.group)).trimmed() + QLatin1String(" / ") + Str(info.captionId).trimmed();
+            caption = FieldDisplayName(info.field);
             break;
         }
     }

@@ -1,5 +1,7 @@
 #include "params/field_table.h"
 
+#include "core/strings.h"
+
 namespace kz {
 
 namespace {
@@ -80,6 +82,12 @@ int GroupCaptionId(ParamGroup group)
     case ParamGroup::Homing: return 44;
     }
     return 0;
+}
+
+QString FieldDisplayName(Field field)
+{
+    const FieldInfo &info = Info(field);
+    return Str(GroupCaptionId(info.group)).simplified() + QLatin1String(" / ") + Str(info.captionId).simplified();
 }
 
 bool TakesPart(Field field, bool groupsActive)

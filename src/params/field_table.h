@@ -50,6 +50,10 @@ qint32 ValueOf(const ParameterSet &set, Field field);
 // Base string id of a group's caption ("Position 1", ..., "Homing parameters").
 int GroupCaptionId(ParamGroup group);
 
+// The field as messages name it, group and caption: "Position 1 / Position(pulse)". The caption
+// alone is ambiguous: both position groups have the same five.
+QString FieldDisplayName(Field field);
+
 // The sensor and homing groups take part in screen transfer, checks and the blocks written only while
 // the parameter groups are active (show-parameters option on and their frame enabled); the position
 // groups always do. Fields left out keep whatever value they hold.
