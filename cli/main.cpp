@@ -19,6 +19,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -230,11 +231,20 @@ int main(int argc, char **argv)
     const QStringList ports = args;
     if (ports.isEmpty())
         return UsageError(command + QStringLiteral(": at least one PORT wanted"));
+    // Two names of one device (COM1 and the device its link points to) would have two jobs fight
+    // over one line: refused like a port named twice.
+    QHash<QString, QString> nameOfDevice;
     for (const QString &p : ports) {
-        if (ResolvePortName(p).isEmpty())
+        const QString device = ResolvePortName(p);
+        if (device.isEmpty())
             return UsageError(Str(3301).arg(p));
         if (ports.count(p) > 1)
             return UsageError(QStringLiteral("%1 is named twice").arg(p));
+        const QString canonical = QFileInfo(device).canonicalFilePath();
+        const QString key = IsNetworkAddress(device) || canonical.isEmpty() ? device.toLower() : canonical;
+        if (nameOfDevice.contains(key))
+            return UsageError(QStringLiteral("%1 and %2 are the same device (%3)").arg(nameOfDevice.value(key), p, key));
+        nameOfDevice.insert(key, p);
     }
     if (command == QLatin1String("read")) {
         if (parser.isSet(outOpt) && parser.isSet(dirOpt))

@@ -287,6 +287,8 @@ private slots:
         QTest::newRow("no port") << QStringList{"version"} << 2;
         QTest::newRow("not a port") << QStringList{"version", "printer"} << 2;
         QTest::newRow("read without target") << QStringList{"read", "COM1"} << 2;
+        QTest::newRow("a port named twice") << QStringList{"version", "COM1", "COM1"} << 2;
+        QTest::newRow("one device under two names") << QStringList{"version", "COM1", "@device"} << 2;
         QTest::newRow("one file for two ports") << QStringList{"read", "COM1", "COM2", "-o", "x.kzd"} << 2;
         QTest::newRow("mode sideways") << QStringList{"mode", "sideways", "COM1"} << 2;
         QTest::newRow("reset option on verify") << QStringList{"verify", "@good", "COM1", "--no-reset"} << 2;
@@ -309,6 +311,7 @@ private slots:
             {"@good", fx.writeFile("good.kzd", DataFileBytes(Edited()))},
             {"@range", fx.writeFile("range.kzd", DataFileBytes(range))},
             {"@junk", fx.writeFile("junk.kzd", "hello\r\n")},
+            {"@device", Fixture::address(sim)},
         };
         for (QString &a : args)
             a = files.value(a, a);
