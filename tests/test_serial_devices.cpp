@@ -19,6 +19,7 @@
 #include "support/test_env.h"
 #include "ui_frmOptions.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -84,8 +85,9 @@ void Choose(QTreeWidget *list, const QString &device)
 }
 
 // A UART on the board (COM1 by default), an FTDI adapter with a stable name linked as COM3, an ACM
-// device without a number, a link to a device the system does not list (COM5) and one whose
-// adapter is unplugged (COM7). Device nodes are plain files in the settings folder.
+// device without a number, a link to a device the system does not list (COM5), one whose
+// adapter is unplugged (COM7), and two network ports: a link (COM9) and a text file holding the
+// address (COM11). Device nodes are plain files in the settings folder.
 struct Machine {
     explicit Machine(const QString &language = QStringLiteral("2"))
     {
@@ -104,6 +106,10 @@ struct Machine {
         Link(3, ftdi.stablePath);
         Link(5, QStringLiteral("/dev/null"));
         Link(7, tmp + "/by-id/usb-Prolific_PL2303-if00-port0");
+        Link(9, QStringLiteral("tcp://127.0.0.1:1"));
+        QFile address(PortLinkPath(11));
+        if (address.open(QIODevice::WriteOnly))
+            address.write("tcp://127.0.0.1:2\n");
     }
 
     TestEnv env;
@@ -126,12 +132,13 @@ private slots:
         QTest::addColumn<QStringList>("header");
         QTest::addColumn<QString>("unassigned");
         QTest::addColumn<QString>("notConnected");
+        QTest::addColumn<QString>("network");
         QTest::newRow("English") << "2"
                                  << QStringList{"Port", "Device", "Description", "Manufacturer", "Serial No.", "VID:PID"}
-                                 << "not assigned" << "not connected";
+                                 << "not assigned" << "not connected" << "network port (TCP)";
         QTest::newRow("Japanese") << "1"
                                   << QStringList{"ポート", "デバイス", "説明", "メーカー", "シリアル番号", "VID:PID"}
-                                  << "未割り当て" << "未接続";
+                                  << "未割り当て" << "未接続" << "ネットワークポート（TCP）";
     }
 
     void listedWithTheirNumbers()
@@ -140,6 +147,7 @@ private slots:
         QFETCH(QStringList, header);
         QFETCH(QString, unassigned);
         QFETCH(QString, notConnected);
+        QFETCH(QString, network);
         Machine m(language);
         frmOptions dialog;
         auto *list = dialog.form()->lstSerialDevices;
@@ -152,9 +160,18 @@ private slots:
             {"COM3", m.ftdi.location, "FT232R USB UART", "FTDI", "A1", "0403:6001"},
             {"COM5", "/dev/null", "", "", "", ""},
             {"COM7", m.tmp + "/by-id/usb-Prolific_PL2303-if00-port0", notConnected, "", "", ""},
+            {"COM9", "tcp://127.0.0.1:1", network, "", "", ""},
+            {"COM11", "tcp://127.0.0.1:2", network, "", "", ""},
             {unassigned, m.acm.location, "Pico", "Raspberry Pi", "E66", "2e8a:000a"},
         };
         QCOMPARE(Rows(list), expected);
+        // No serial port opens here; the network ports are listed for choosing without a trial
+        // connection (nothing listens on those addresses).
+        const QComboBox *ports = dialog.form()->comboPortNo;
+        QStringList choices;
+        for (int i = 0; i < ports->count(); ++i)
+            choices << ports->itemText(i);
+        QCOMPARE(choices, (QStringList{"COM9 (tcp://127.0.0.1:1)", "COM11 (tcp://127.0.0.1:2)"}));
         QCOMPARE(list->topLevelItem(1)->toolTip(1), m.ftdi.stablePath);
         QVERIFY(m.prompts.shown.isEmpty());
     }
@@ -170,6 +187,7 @@ private slots:
         QTest::newRow("assigned adapter") << "ftdi" << false << true;
         QTest::newRow("linked device the system does not list") << "null" << false << true;
         QTest::newRow("not connected") << "gone" << false << true;
+        QTest::newRow("network port") << "network" << false << true;
         QTest::newRow("device without a number") << "acm" << true << false;
     }
 
@@ -187,7 +205,8 @@ private slots:
                                                 {"ftdi", m.ftdi.location},
                                                 {"null", "/dev/null"},
                                                 {"gone", m.tmp + "/by-id/usb-Prolific_PL2303-if00-port0"},
-                                                {"acm", m.acm.location}};
+                                                {"acm", m.acm.location},
+                                                {"network", QStringLiteral("tcp://127.0.0.1:1")}};
         Choose(f->lstSerialDevices, location[device]);
         QCOMPARE(f->cmdAssign->isEnabled(), assign);
         QCOMPARE(f->spinAssignPortNo->isEnabled(), assign);
@@ -260,15 +279,20 @@ private slots:
         f->cmdRemove->click();
         Choose(f->lstSerialDevices, m.tmp + "/by-id/usb-Prolific_PL2303-if00-port0");
         f->cmdRemove->click();
+        Choose(f->lstSerialDevices, QStringLiteral("tcp://127.0.0.1:1"));
+        f->cmdRemove->click();
 
         QVERIFY(!QFileInfo(PortLinkPath(3)).isSymLink());
         QVERIFY(!QFileInfo(PortLinkPath(7)).isSymLink());
+        QVERIFY(!QFileInfo(PortLinkPath(9)).isSymLink());
         QVERIFY(QFileInfo::exists(PortLinkPath(5)));
         QVERIFY(QFileInfo::exists(m.ftdi.stablePath));  // only the number's link goes
         const QList<QStringList> rows = Rows(f->lstSerialDevices);
-        QCOMPARE(rows.size(), 4);
-        QCOMPARE(rows[2].mid(0, 2), (QStringList{"not assigned", m.ftdi.location}));
-        QCOMPARE(rows[3].mid(0, 2), (QStringList{"not assigned", m.acm.location}));
+        QCOMPARE(rows.size(), 5);
+        QCOMPARE(rows[2].mid(0, 2), (QStringList{"COM11", "tcp://127.0.0.1:2"}));
+        QCOMPARE(rows[3].mid(0, 2), (QStringList{"not assigned", m.ftdi.location}));
+        QCOMPARE(rows[4].mid(0, 2), (QStringList{"not assigned", m.acm.location}));
+        QCOMPARE(f->comboPortNo->count(), 1);
         QVERIFY(m.prompts.shown.isEmpty());
     }
 

@@ -69,7 +69,7 @@ private slots:
         QCOMPARE(expected.size(), 494);
         expected += QSet<int>{3000, 13000, 3001, 13001, 3002, 13002, 3003, 13003, 3004, 13004, 3005, 13005, 3006, 13006};  // texts added beyond the original table
         for (int id : {3100, 3101, 3102, 3103, 3104, 3105, 3106, 3107, 3108, 3109, 3110, 3111, 3112, 3113, 3114,
-                       3120, 3121, 3122, 3123, 3124, 3125, 3126, 3127, 3128, 3129, 3130, 3131, 3132, 3133})
+                       3120, 3121, 3122, 3123, 3124, 3125, 3126, 3127, 3128, 3129, 3130, 3131, 3132, 3133, 3134})
             expected += QSet<int>{id, id + kEnglishOffset};  // port reasons, the serial device list
         // Printing failures, the report's PDF, the command line.
         for (int id : {3150, 3151, 3152, 3153, 3154, 3155, 3156, 3157, 3160, 3161, 3162})

@@ -97,7 +97,7 @@ void frmOptions::FillDeviceList()
         auto *item = new QTreeWidgetItem(list);
         item->setText(0, row.portNo ? QStringLiteral("COM%1").arg(row.portNo) : Str(3104));
         item->setText(1, d.location);
-        item->setText(2, row.connected ? d.description : Str(3130));
+        item->setText(2, row.network ? Str(3134) : row.connected ? d.description : Str(3130));
         item->setText(3, d.manufacturer);
         item->setText(4, d.serialNumber);
         item->setText(5, d.vidPid());

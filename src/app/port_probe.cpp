@@ -2,6 +2,7 @@
 
 #include "core/strings.h"
 #include "link/comm_port.h"
+#include "link/link.h"
 #include "link/port.h"
 #include "link/port_diag.h"
 
@@ -74,6 +75,12 @@ void ProbePorts()
     for (int n = kFirstPortNo; n <= kLastPortNo; ++n) {
         ProbedPort &entry = Table()[n];
         entry = ProbedPort{PortState::Absent, PortDevicePath(n)};
+        // A trial connection could wait seconds for a silent server and would take the line from
+        // a device server's current client: a network port is listed as it is named.
+        if (IsNetworkAddress(entry.device)) {
+            entry.state = PortState::Network;
+            continue;
+        }
 #ifndef Q_OS_WIN
         // Most numbers have no device at all; trying to open them would only cost time.
         if (!QFileInfo::exists(entry.device))
@@ -97,7 +104,7 @@ void ProbePorts()
 
 bool PortAvailable(int n)
 {
-    return InRange(n) && Table()[n].state == PortState::Available;
+    return InRange(n) && (Table()[n].state == PortState::Available || Table()[n].state == PortState::Network);
 }
 
 ProbedPort ProbedPortOf(int n)

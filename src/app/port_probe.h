@@ -19,6 +19,7 @@ inline constexpr int kLastPortNo = 32;
 enum class PortState {
     Absent,        // no device behind the number (not opened)
     Available,     // opened and closed again
+    Network,       // a network port: listed without a connection, which is made when it is used
     NoPermission,  // the device exists but this user may not open it (not opened)
     Unusable,      // the open failed: in use, no hardware behind the device, not a serial port
 };
@@ -31,7 +32,8 @@ struct ProbedPort {
 // Probes COM1 to COM32 in this order and fills the availability table. Shows nothing.
 void ProbePorts();
 
-// The availability table: true when the last probe of port n succeeded; false outside 1 to 32.
+// The availability table: true when the last probe of port n succeeded, or n is a network port;
+// false outside 1 to 32.
 bool PortAvailable(int n);
 // What the last probe found for port n (a default entry outside 1 to 32).
 ProbedPort ProbedPortOf(int n);

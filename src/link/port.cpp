@@ -31,8 +31,8 @@ CommPort *&TestPort()
     return port;
 }
 
-// A link's target as written: "tcp://host:port" as a symlink's target, or as the first line of a
-// small text file in its place. Empty for anything else.
+}  // namespace
+
 QString NetworkTarget(const QString &link)
 {
 #ifdef Q_OS_UNIX
@@ -53,8 +53,6 @@ QString NetworkTarget(const QString &link)
     const QString first = QString::fromUtf8(file.readLine()).trimmed();
     return IsNetworkAddress(first) ? first : QString();
 }
-
-}  // namespace
 
 // On a failure *device is what the number resolved to and *error the port's own words.
 int OpenPortNumber(CommPort &port, int number, QString *device, QString *error)

@@ -21,6 +21,10 @@ QString LineSettingsText(int baudIndex);
 // "tcp://host:port" (a symlink, or a text file holding it on its first line) gives that address.
 QString PortDevicePath(int portNo);
 
+// A link's target as written: "tcp://host:port" as a symlink's target, or as the first line of a
+// small text file in its place. Empty for anything else.
+QString NetworkTarget(const QString &link);
+
 // Opens COMn on port with the line settings of BaudIndex (nothing when port is open already).
 // 0: open; 1: not, with *device what the number resolved to and *error the port's own words.
 int OpenPortNumber(CommPort &port, int number, QString *device, QString *error);

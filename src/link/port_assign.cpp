@@ -1,6 +1,7 @@
 #include "link/port_assign.h"
 
 #include "core/paths.h"
+#include "link/port.h"
 
 #include <QDir>
 #include <QFile>
@@ -48,6 +49,15 @@ QList<PortRow> PortAssignments(const QList<SerialDevice> &devices)
         row.portNo = n;
         if (link.isSymLink() || link.exists()) {
             row.linked = true;
+            // A network port is no file: its address is the row's location, as the link gives it.
+            const QString address = NetworkTarget(link.filePath());
+            if (!address.isEmpty()) {
+                row.network = true;
+                row.linkTarget = address;
+                row.device.location = address;
+                rows << row;
+                continue;
+            }
             row.linkTarget = link.isSymLink() ? link.symLinkTarget() : link.absoluteFilePath();
             const QString target = link.canonicalFilePath();
             row.connected = !target.isEmpty();

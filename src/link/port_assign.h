@@ -15,6 +15,7 @@ struct PortRow {
     int portNo = 0;          // the COM number, 0 when the device has none
     bool linked = false;     // the number comes from a link in the ports folder (it can be removed)
     bool connected = true;   // a device is behind it
+    bool network = false;    // the link names a network port: device.location is "tcp://host:port"
     QString linkTarget;      // the link's target as written (linked rows)
     SerialDevice device;     // for a linked row without an enumerated device: its location only
 };
