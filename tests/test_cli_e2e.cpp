@@ -4,6 +4,7 @@
 #include "core/paths.h"
 #include "files/data_file.h"
 #include "params/parameter_set.h"
+#include "support/silent_server.h"
 #include "support/sim_runner.h"
 
 #include <QDir>
@@ -16,11 +17,7 @@
 #include <QTest>
 
 #include <QElapsedTimer>
-#include <arpa/inet.h>
 #include <csignal>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace kz;
 using namespace kz::test;
@@ -223,21 +220,9 @@ private slots:
         Fixture fx;
         SimRunner network(kTcp, 1);
         QVERIFY(network.ready());
-        // A listener whose queue is full: the system drops further connection requests unanswered.
-        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in at{};
-        at.sin_family = AF_INET;
-        at.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        QVERIFY(::bind(listener, reinterpret_cast<sockaddr *>(&at), sizeof at) == 0);
-        socklen_t length = sizeof at;
-        QVERIFY(::getsockname(listener, reinterpret_cast<sockaddr *>(&at), &length) == 0);
-        QVERIFY(::listen(listener, 0) == 0);
-        QList<int> fillers;
-        for (int i = 0; i < 3; ++i) {
-            fillers.append(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0));
-            ::connect(fillers.last(), reinterpret_cast<sockaddr *>(&at), sizeof at);
-        }
-        const QString port = QString::number(ntohs(at.sin_port));
+        SilentServer silent;
+        QVERIFY(silent.ready());
+        const QString port = silent.port();
         const QStringList dead{"tcp://127.0.0.1:" + port, "tcp://localhost:" + port,
                                "tcp://127.0.0.01:" + port, "tcp://127.1:" + port};
 
@@ -245,9 +230,6 @@ private slots:
         clock.start();
         const int status = fx.run(QStringList{"version"} + dead + QStringList{Fixture::address(network), "--json", "--lang", "en"});
         const qint64 elapsed = clock.elapsed();
-        for (int fd : fillers)
-            ::close(fd);
-        ::close(listener);
 
         QCOMPARE(status, 1);
         const QJsonArray ports = fx.json();

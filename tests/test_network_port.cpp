@@ -8,11 +8,13 @@
 #include "link/exchange.h"
 #include "link/link.h"
 #include "link/port.h"
+#include "link/tcp_comm_port.h"
 #include "link/traffic.h"
 #include "main_window/frmMain.h"
 #include "params/parameter_set.h"
 #include "support/messages.h"
 #include "support/scripted_prompts.h"
+#include "support/silent_server.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
 #include "ui_frmMain.h"
@@ -139,6 +141,37 @@ private slots:
         QCOMPARE(Hensu.Position2, 200);
         QCOMPARE(window.form()->lblShowName->text(), Str(213));
         QVERIFY(Port().isOpen());  // port occupy keeps it, as a serial port
+    }
+
+    // While the window waits for a server that does not answer, it keeps painting and its timers
+    // run; the wait ends in the port failure with its reason, and no user input was taken in it.
+    void windowKeepsLivingWhileASilentServerIsWaitedFor()
+    {
+        TestEnv env;
+        ScriptedPrompts prompts;
+        SilentServer silent;
+        QVERIFY(silent.ready());
+        QDir().mkpath(PortLinkDir());
+        const QString address = QStringLiteral("tcp://127.0.0.1:") + silent.port();
+        QVERIFY(QFile::link(address, QDir(PortLinkDir()).filePath(QStringLiteral("COM6"))));
+        env.writeSetting(QStringLiteral("PortNo"), QStringLiteral("6"));
+        TcpCommPort::SetWaitOnEventLoop(true);
+        frmMain window;
+        window.show();
+        int ticks = 0;
+        QTimer ticker;
+        connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(50);
+        window.OnlineDataRead();
+        ticker.stop();
+        TcpCommPort::SetWaitOnEventLoop(false);
+
+        // The connection wait is 3 s: blocked, not one tick would have run.
+        QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
+        QVERIFY2(prompts.texts().size() == 1, qPrintable(prompts.texts().join(QLatin1String(" | "))));
+        QVERIFY2(prompts.texts().first().startsWith(Str(212)), qPrintable(prompts.texts().first()));
+        QVERIFY2(prompts.texts().first().contains(QLatin1String("timed out")), qPrintable(prompts.texts().first()));
+        QVERIFY(!Port().isOpen());
     }
 
     // Links by address run side by side: a serial and a network controller at once, each with its

@@ -3,6 +3,7 @@
 #include "core/language.h"
 #include "core/strings.h"
 #include "link/comm_log.h"
+#include "link/tcp_comm_port.h"
 #include "core/settings.h"
 #include "app/startup.h"
 #include "main_window/frmMain.h"
@@ -48,6 +49,8 @@ int main(int argc, char *argv[])
 
     QApplication app(argc, argv);
     kz::UseDialogPrompts();
+    // A network port's connection is waited for with the window painting.
+    kz::TcpCommPort::SetWaitOnEventLoop(true);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kzpc.svg")));
     const kz::CommandLine line = kz::ParseCommandLine(QCoreApplication::arguments());
     if (line.action == kz::CommandLine::Action::Error) {

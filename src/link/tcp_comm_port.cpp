@@ -1,5 +1,7 @@
 #include "link/tcp_comm_port.h"
 
+#include <QEventLoop>
+#include <QTimer>
 #include <QUrl>
 
 namespace kz {
@@ -55,15 +57,63 @@ bool TcpCommPort::open(const QString &device)
         socket_.connectToHost(host, port);
         connectDeadline_.setRemainingTime(kConnectMs);
     }
-    if (socket_.state() != QAbstractSocket::ConnectedState
-        && !socket_.waitForConnected(int(qMax<qint64>(1, connectDeadline_.remainingTime())))) {
-        lastError_ = socket_.errorString();
-        socket_.abort();
-        return false;
+    if (socket_.state() != QAbstractSocket::ConnectedState) {
+        const bool connected = WaitsOnEventLoop()
+                                   ? waitForConnectionOnEventLoop()
+                                   : socket_.waitForConnected(int(qMax<qint64>(1, connectDeadline_.remainingTime())));
+        if (!connected) {
+            if (lastError_.isEmpty())
+                lastError_ = socket_.errorString();
+            socket_.abort();
+            return false;
+        }
     }
     socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     open_ = true;
     return true;
+}
+
+namespace {
+
+bool &WaitOnEventLoopFlag()
+{
+    static bool on = false;
+    return on;
+}
+
+}  // namespace
+
+void TcpCommPort::SetWaitOnEventLoop(bool on)
+{
+    WaitOnEventLoopFlag() = on;
+}
+
+bool TcpCommPort::WaitsOnEventLoop()
+{
+    return WaitOnEventLoopFlag();
+}
+
+bool TcpCommPort::waitForConnectionOnEventLoop()
+{
+    const auto waiting = [this] {
+        return socket_.state() == QAbstractSocket::HostLookupState
+               || socket_.state() == QAbstractSocket::ConnectingState;
+    };
+    if (waiting()) {
+        QEventLoop loop;
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        connect(&socket_, &QTcpSocket::connected, &loop, &QEventLoop::quit);
+        connect(&socket_, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
+        connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+        deadline.start(int(qMax<qint64>(1, connectDeadline_.remainingTime())));
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    if (socket_.state() == QAbstractSocket::ConnectedState)
+        return true;
+    if (waiting() && lastError_.isEmpty())
+        lastError_ = QStringLiteral("Socket operation timed out");
+    return false;
 }
 
 bool TcpCommPort::configure(const QString & /*lineSettings*/)

@@ -30,8 +30,18 @@ public:
 
     static constexpr int kConnectMs = 3000;
 
+    // How open() waits for the connection. By default it blocks in the socket: a program of many
+    // links prepares them all first, so each open waits only what is left. A window waits on the
+    // event loop instead, without user input, so that it keeps painting and its timers run while
+    // a silent server is waited for; clicks and keys wait in the queue, as they would for a block.
+    static void SetWaitOnEventLoop(bool on);
+    static bool WaitsOnEventLoop();
+
 private:
     void onGone();
+    // Waits on the event loop, user input held back, until the connection is made or fails or
+    // the deadline passes. True when connected.
+    bool waitForConnectionOnEventLoop();
 
     QTcpSocket socket_;
     QString lastError_;
