@@ -225,53 +225,55 @@ private slots:
     {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("why");  // the file and reason line after a read failure
         QTest::addColumn<ParameterSet>("staged");
         using enum Field;
         const ParameterSet untouched = Sentinel();
         QByteArray example = kExampleBytes;
 
         QTest::newRow("identifier in lower case")
-            << QByteArray(example).replace("KZ-C1", "kz-c1") << kNotDataFile << untouched;
+            << QByteArray(example).replace("KZ-C1", "kz-c1") << kNotDataFile << QString() << untouched;
         QTest::newRow("identifier with a trailing blank")
-            << QByteArray(example).replace("KZ-C1", "KZ-C1 ") << kNotDataFile << untouched;
-        QTest::newRow("empty file") << QByteArray() << kNotDataFile << untouched;
+            << QByteArray(example).replace("KZ-C1", "KZ-C1 ") << kNotDataFile << QString() << untouched;
+        QTest::newRow("empty file") << QByteArray() << kNotDataFile << QString() << untouched;
         QTest::newRow("30 fields")
-            << QByteArray(example).replace("100,15,20,0\r\n", "100,15,20\r\n") << kCannotRead
+            << QByteArray(example).replace("100,15,20,0\r\n", "100,15,20\r\n") << kCannotRead << QStringLiteral("the file ends after 30 of its 31 fields")
             << untouched;
-        QTest::newRow("identifier only") << QByteArray("KZ-C1\r\n") << kCannotRead << untouched;
+        QTest::newRow("identifier only") << QByteArray("KZ-C1\r\n") << kCannotRead << QStringLiteral("the file ends after 1 of its 31 fields") << untouched;
         QTest::newRow("letters in the Position1 field")
-            << QByteArray(example).replace("10,5,5,200,30\r\n", "10,5,5,2x0,30\r\n") << kCannotRead
+            << QByteArray(example).replace("10,5,5,200,30\r\n", "10,5,5,2x0,30\r\n") << kCannotRead << QStringLiteral("field 5 (Position 1 / Position(pulse)) \"2x0\" is not a number or does not fit")
             << StagedUpTo({Vel1, Acc1, Dec1});
         QTest::newRow("Vel2 beyond 16 bits")
-            << QByteArray(example).replace("20,3,4,350,0\r\n", "40000,3,4,350,0\r\n") << kCannotRead
+            << QByteArray(example).replace("20,3,4,350,0\r\n", "40000,3,4,350,0\r\n") << kCannotRead << QStringLiteral("field 11 (Position 2 / VEL) \"40000\" is not a number or does not fit")
             << StagedUpTo({Vel1, Acc1, Dec1, Position1, PauseTime1});
         QTest::newRow("Sp1 below 16 bits")
-            << QByteArray(example).replace("100,15,20,0\r\n", "100,15,20,-32769\r\n") << kCannotRead
+            << QByteArray(example).replace("100,15,20,0\r\n", "100,15,20,-32769\r\n") << kCannotRead << QStringLiteral("field 31 (Sensor parameters / SP1) \"-32769\" is not a number or does not fit")
             << StagedUpTo({Vel1, Acc1, Dec1, Position1, PauseTime1, Vel2, Acc2, Dec2, Position2,
                            PauseTime2, HomingVel, HomingPulse, OffsetVel, HomeOffset, SupplyCounter,
                            NoWorkCounter, RestartDelay, RevDir, SeparateTimer, MidDetectCounter,
                            TipWorkOffTimer});
         QTest::newRow("HomingPulse beyond 32 bits")
-            << QByteArray(example).replace("8,300,6,2\r\n", "8,2147483648,6,2\r\n") << kCannotRead
+            << QByteArray(example).replace("8,300,6,2\r\n", "8,2147483648,6,2\r\n") << kCannotRead << QStringLiteral("field 21 (Homing parameters / Homing Pulse) \"2147483648\" is not a number or does not fit")
             << StagedUpTo({Vel1, Acc1, Dec1, Position1, PauseTime1, Vel2, Acc2, Dec2, Position2,
                            PauseTime2, HomingVel});
         QTest::newRow("a line feed closing a quoted 32-bit field")
             << QByteArray(example).replace("10,5,5,200,30\r\n", "10,5,5,\"200\n\",30\r\n")
-            << kCannotRead << StagedUpTo({Vel1, Acc1, Dec1});
+            << kCannotRead << QStringLiteral("field 5 (Position 1 / Position(pulse)) \"200\\n\" is not a number or does not fit") << StagedUpTo({Vel1, Acc1, Dec1});
         QTest::newRow("a 32-bit field that is only partly a number")
-            << QByteArray(example).replace("8,300,6,2\r\n", "8,300,6,2e\r\n") << kCannotRead
+            << QByteArray(example).replace("8,300,6,2\r\n", "8,300,6,2e\r\n") << kCannotRead << QStringLiteral("field 23 (Homing parameters / Home Position Offset) \"2e\" is not a number or does not fit")
             << StagedUpTo({Vel1, Acc1, Dec1, Position1, PauseTime1, Vel2, Acc2, Dec2, Position2,
                            PauseTime2, HomingVel, HomingPulse, OffsetVel});
         QTest::newRow("a field far too long for a data file")
             << QByteArray(example).replace("8,300,6,2\r\n", "8," + QByteArray(100000, '1') + ",6,2\r\n")
-            << kCannotRead << untouched;
+            << kCannotRead << QStringLiteral("field 21 is too long") << untouched;
         QTest::newRow("a first field far too long")
-            << QByteArray(100000, 'K') << kNotDataFile << untouched;
+            << QByteArray(100000, 'K') << kNotDataFile << QString() << untouched;
     }
     void rejects()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, message);
+        QFETCH(QString, why);
         QFETCH(ParameterSet, staged);
         test::TestEnv env;
         test::ScriptedPrompts prompts;
@@ -282,6 +284,8 @@ private slots:
         DataChanged = true;
 
         QCOMPARE(ReadDataFile(path), 1);
+        if (!why.isEmpty())
+            message += QStringLiteral("\r\n") + path + QStringLiteral(": ") + why;
         QCOMPARE(prompts.texts(), QStringList{message});
         QCOMPARE(prompts.shown.first().buttons, MsgButtons::Ok);
         QCOMPARE(prompts.shown.first().icon, MsgIcon::None);
@@ -292,19 +296,21 @@ private slots:
     void unreadablePaths_data()
     {
         QTest::addColumn<QString>("relative");
-        QTest::newRow("missing file") << QStringLiteral("missing.kzd");
-        QTest::newRow("a folder") << QStringLiteral("folder.kzd");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("missing file") << QStringLiteral("missing.kzd") << QStringLiteral("No such file or directory");
+        QTest::newRow("a folder") << QStringLiteral("folder.kzd") << QStringLiteral("not a regular file (a folder, a device or a pipe)");
     }
     void unreadablePaths()
     {
         QFETCH(QString, relative);
+        QFETCH(QString, why);
         test::TestEnv env;
         test::ScriptedPrompts prompts;
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.kzd")));
         Temp = Sentinel();
         QCOMPARE(ReadDataFile(dir.filePath(relative)), 1);
-        QCOMPARE(prompts.texts(), QStringList{kCannotRead});
+        QCOMPARE(prompts.texts(), QStringList{kCannotRead + "\r\n" + dir.filePath(relative) + ": " + why});
         QCOMPARE(Temp, Sentinel());
     }
 

@@ -300,7 +300,10 @@ private slots:
             QVERIFY(QDir(x.files.path()).mkdir("thing.kzd"));
         else if (kind == QLatin1String("device"))
             path = QStringLiteral("/dev/zero");
-        const QString cannotRead = QStringLiteral("Error occured while opening file.\r\nOpening file was stopped.");
+        // The file and the reason follow the message's two lines.
+        const QString cannotRead = QStringLiteral("Error occured while opening file.\r\nOpening file was stopped.\r\n") + path
+                                   + (kind == QLatin1String("gone") ? QStringLiteral(": No such file or directory")
+                                                                    : QStringLiteral(": not a regular file (a folder, a device or a pipe)"));
         x.prompts.fileResults.enqueue(Chosen(path));
         x.window->cmdFileOpen_Click();
         x.prompts.fileResults.enqueue(Chosen(path));

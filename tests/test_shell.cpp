@@ -218,7 +218,7 @@ private slots:
         QTest::newRow("not a data file") << "hello\n" << "New data"
                                          << "This is not KZ data file.\r\nOpening data file is stopped.";
         QTest::newRow("missing") << "-" << "New data"
-                                 << "Error occured while opening file.\r\nOpening file was stopped.";
+                                 << "Error occured while opening file.\r\nOpening file was stopped.\r\n@: No such file or directory";
     }
     void startOnADataFile()
     {
@@ -258,6 +258,7 @@ private slots:
 
         QVERIFY(!asked);
         QVERIFY(port.frames.isEmpty());
+        message.replace(QLatin1Char('@'), path);  // the file, named in a read failure
         QCOMPARE(prompts.texts(), message.isEmpty() ? QStringList{} : QStringList{message});
         Ui::frmMain *f = window->form();
         QCOMPARE(f->lblShowName->text(), name);

@@ -6,11 +6,14 @@
 #include "params/field_table.h"
 #include "core/read_number.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <limits>
 #include <span>
 
@@ -29,24 +32,37 @@ using enum Field;
 // Opens path for reading only when it is a regular file. A named pipe would block the window for
 // ever, a folder or device is no data file; the test is made on the opened file itself, so a path
 // that changes between the dialog and the read cannot slip past it.
-bool OpenRegularFile(QFile &file, const QString &path)
+// On a failure *why is the reason, in the system's words or ours.
+bool OpenRegularFile(QFile &file, const QString &path, QString *why)
 {
 #ifdef Q_OS_UNIX
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
+    if (fd < 0) {
+        *why = QString::fromLocal8Bit(std::strerror(errno));
         return false;
+    }
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0
-        || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        *why = Str(3007);
+        ::close(fd);
+        return false;
+    }
+    if (::fcntl(fd, F_SETFL, 0) != 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        *why = file.errorString();
         ::close(fd);
         return false;
     }
     return true;
 #else
-    if (!QFileInfo(path).isFile())
+    if (!QFileInfo(path).isFile()) {
+        *why = QFileInfo::exists(path) ? Str(3007) : QStringLiteral("No such file or directory");
         return false;
+    }
     file.setFileName(path);
-    return file.open(QIODevice::ReadOnly);
+    if (file.open(QIODevice::ReadOnly))
+        return true;
+    *why = file.errorString();
+    return false;
 #endif
 }
 
@@ -178,6 +194,23 @@ std::optional<qint32> ConvertField(const QByteArray &bytes, int widthBits)
     return ReadNumber(text, widthBits);
 }
 
+// A field's text as a message quotes it: at most 20 characters, control characters escaped.
+QString ShownFieldText(const QByteArray &text)
+{
+    QString shown;
+    for (const char c : text.left(20)) {
+        if (c == '\n')
+            shown += QLatin1String("\\n");
+        else if (c == '\r')
+            shown += QLatin1String("\\r");
+        else if (uchar(c) < 0x20 || uchar(c) >= 0x7f)
+            shown += QStringLiteral("\\x%1").arg(uint(uchar(c)), 2, 16, QLatin1Char('0'));
+        else
+            shown += QLatin1Char(c);
+    }
+    return text.size() > 20 ? shown + QStringLiteral("…") : shown;
+}
+
 void AppendLine(QByteArray *out, const QByteArray &line)
 {
     out->append(line);
@@ -237,29 +270,42 @@ bool WriteDataFile(const QString &path, const ParameterSet &set, QString *error)
 
 int ReadDataFile(const QString &path)
 {
-    const auto cannotRead = [] {
-        MsgOk(StrLines({279, 280}));
+    // The message says which file and why on a line of its own after the two of the message.
+    const auto cannotRead = [&path](const QString &why) {
+        MsgOk(StrLines({279, 280}) + QLatin1String("\r\n") + QDir::toNativeSeparators(path) + QLatin1String(": ") + why);
         return 1;
     };
 
     QFile file;
-    if (!OpenRegularFile(file, path))
-        return cannotRead();
+    QString why;
+    if (!OpenRegularFile(file, path, &why))
+        return cannotRead(why);
     FieldReader reader(file);
+    // Why the field numbered n (1 = the identifier) could not be read.
+    const auto fieldFailure = [&file](FieldReader::Next outcome, int n) {
+        switch (outcome) {
+        case FieldReader::Next::ReadError: return file.errorString();
+        case FieldReader::Next::TooLong: return Str(3009).arg(n);
+        default: return Str(3008).arg(n - 1).arg(kFileFields);
+        }
+    };
 
     QByteArray identifier;
     const FieldReader::Next first = reader.next(&identifier);
     if (first == FieldReader::Next::ReadError)
-        return cannotRead();
+        return cannotRead(fieldFailure(first, 1));
     if (first != FieldReader::Next::Field || identifier != kDataFileId) {
         MsgOk(StrLines({277, 278}));
         return 1;
     }
 
     std::array<QByteArray, kFileFields - 1> numbers;
+    int n = 1;
     for (QByteArray &number : numbers) {
-        if (reader.next(&number) != FieldReader::Next::Field)
-            return cannotRead();
+        ++n;
+        const FieldReader::Next outcome = reader.next(&number);
+        if (outcome != FieldReader::Next::Field)
+            return cannotRead(fieldFailure(outcome, n));
     }
     file.close();
 
@@ -271,8 +317,10 @@ int ReadDataFile(const QString &path)
             if (!line.readBack)
                 continue;
             const auto value = ConvertField(fieldText, Info(field).widthBits);
-            if (!value)
-                return cannotRead();
+            if (!value) {
+                const int number = int(text - numbers.cbegin()) + 1;  // the identifier is field 1
+                return cannotRead(Str(3010).arg(number).arg(FieldDisplayName(field), ShownFieldText(fieldText)));
+            }
             ValueOf(Temp, field) = *value;
         }
     }
