@@ -398,6 +398,7 @@ private slots:
         QVERIFY(trance.isVisible());
         QTest::keyClick(&trance, Qt::Key_Escape);
         QVERIFY(trance.isVisible());
+        QCOMPARE(x.prompts.beeps, 1);
         trance.unload();
         QVERIFY(!trance.isVisible());
     }

@@ -1,6 +1,7 @@
 #include "link/frmTrance.h"
 
 #include "core/captions.h"
+#include "core/prompts.h"
 #include "core/twips.h"
 #include "ui_frmTrance.h"
 
@@ -46,9 +47,12 @@ void frmTrance::closeEvent(QCloseEvent *event)
 
 void frmTrance::keyPressEvent(QKeyEvent *event)
 {
-    // Escape would reject the dialog; the transfer window only closes when the operation ends.
-    if (event->key() == Qt::Key_Escape)
+    // Escape would reject the dialog; the transfer window only closes when the operation ends. The
+    // beep says the key was heard and refused, as every command is while an operation runs.
+    if (event->key() == Qt::Key_Escape) {
+        prompts().beep();
         return;
+    }
     QDialog::keyPressEvent(event);
 }
 
