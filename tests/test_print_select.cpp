@@ -545,7 +545,7 @@ private slots:
         QTest::addColumn<bool>("fileLine");
         QTest::newRow("screen") << "ok" << "New data" << "New data.pdf" << "Position 1 +11 +5 +4 +30 +400\\n"
                                 << false;
-        QTest::newRow("file") << "file browse ok" << "abc" << "abc.pdf" << "Position 1 +19 +5 +4 +30 +209\\n"
+        QTest::newRow("file") << "file browse ok" << "Inside of C/T" << "abc.pdf" << "Position 1 +19 +5 +4 +30 +209\\n"
                               << true;
         QTest::newRow("data read from the controller") << "ok" << "Inside of C/T" << "Inside of C_T.pdf"
                                                        << "Position 1 +11 +5 +4 +30 +400\\n" << false;
@@ -594,11 +594,15 @@ private slots:
         QTest::addColumn<bool>("blankVel");
         QTest::addColumn<QString>("target");
         QTest::addColumn<int>("saveDialogs");
-        QTest::addColumn<QString>("message");  // %1: the target
+        QTest::addColumn<QString>("message");  // %1: the target, %2: the data file chosen
         QTest::newRow("selection cancelled") << "cancel" << true << false << "report.pdf" << 0 << "";
         QTest::newRow("save dialog cancelled") << "ok" << false << false << "report.pdf" << 1 << "";
-        QTest::newRow("screen incomplete") << "ok" << true << true << "report.pdf" << 1
+        // The data is checked before the save dialog, which is then not shown.
+        QTest::newRow("screen incomplete") << "ok" << true << true << "report.pdf" << 0
                                            << "There are some blank fields.\r\nEnter all fields and try it again.";
+        QTest::newRow("data file unreadable") << "file browse ok" << true << false << "report.pdf" << 0
+                                              << "Error occured while opening file.\r\nOpening file was stopped.\r\n"
+                                                 "%2: the file ends after 2 of its 31 fields";
         QTest::newRow("folder missing") << "ok" << true << false << "no such folder/report.pdf" << 1
                                         << "The PDF file could not be saved.\r\n%1: No such file or directory";
     }
@@ -623,11 +627,20 @@ private slots:
             old.write("an earlier report");
         }
         x.saveAnswer = saveChosen ? test::Chosen(path) : test::Cancelled();
+        const QString dataFile = x.dir.filePath(QStringLiteral("short.kzd"));
+        {
+            QFile data(dataFile);
+            QVERIFY(data.open(QIODevice::WriteOnly));
+            data.write("KZ-C1\r\n1\r\n");
+        }
+        const bool browses = script.contains(QLatin1String("browse"));
 
-        x.savePdf(script);
+        x.savePdf(script, dataFile);
 
-        QCOMPARE(x.prompts.fileRequests.size(), saveDialogs);
-        QCOMPARE(x.prompts.texts(), message.isEmpty() ? QStringList{} : QStringList{QString(message).replace(QStringLiteral("%1"), path)});
+        // A Browse in the script is a file dialog of its own.
+        QCOMPARE(x.prompts.fileRequests.size(), saveDialogs + (browses ? 1 : 0));
+        QCOMPARE(x.prompts.texts(), message.isEmpty() ? QStringList{}
+                                                      : QStringList{QString(message).replace(QStringLiteral("%1"), path).replace(QStringLiteral("%2"), dataFile)});
         QFile old(existing);
         QVERIFY(old.open(QIODevice::ReadOnly));
         QCOMPARE(old.readAll(), QByteArray("an earlier report"));

@@ -61,9 +61,13 @@ QString WithReason(int id, const QString &reason)
     return reason.isEmpty() ? Str(id) : Str(id) + QStringLiteral("\r\n") + reason;
 }
 
-// The selection dialog, then ask (the print or save dialog), then the chosen data staged in Temp.
-// False when one of them ended the command; each has said why where there was something to say.
-bool SelectAndStage(frmMain &w, const std::function<bool()> &ask)
+// Whether the print or save dialog comes before the chosen data is staged, or after it.
+enum class Ask { BeforeStaging, AfterStaging };
+
+// The selection dialog, then ask (the print or save dialog) and the chosen data staged in Temp, in
+// the order given. False when one of them ended the command; each has said why where there was
+// something to say.
+bool SelectAndStage(frmMain &w, Ask order, const std::function<bool()> &ask)
 {
     {
         frmPrintSelect select(&w);
@@ -71,13 +75,13 @@ bool SelectAndStage(frmMain &w, const std::function<bool()> &ask)
     }
     if (frmPrintSelect::PrintCancelled)
         return false;
-    if (!ask())
+    if (order == Ask::BeforeStaging && !ask())
         return false;
     if (frmPrintSelect::PrintScreenData && StageScreenData(w) == 1)
         return false;
     if (frmPrintSelect::PrintFileData && StageFileData(frmPrintSelect::PrintFilePath) == 1)
         return false;
-    return true;
+    return order == Ask::BeforeStaging || ask();
 }
 
 std::function<bool()> &PrinterQuery()
@@ -125,7 +129,7 @@ void mnuFilePrint_Click(frmMain &w)
         return;
     }
     ButtonsOff off(w);
-    if (!SelectAndStage(w, [] { return prompts().printDialog(&ReportPrinter()); }))
+    if (!SelectAndStage(w, Ask::BeforeStaging, [] { return prompts().printDialog(&ReportPrinter()); }))
         return;
     QString reason;
     if (!PrintSetData(ReportPrinter(), &reason))
@@ -193,12 +197,17 @@ void mnuFileSavePdf_Click(frmMain &w)
         request.title = Str(3155);
         request.filter = Str(3156);
         request.defaultExt = Str(3157);
-        request.fileName = ReportPdfName(DataName);
+        // Named after the data the report shows: the chosen file's, or the screen's.
+        request.fileName = ReportPdfName(frmPrintSelect::PrintFileData
+                                             ? QFileInfo(frmPrintSelect::PrintFilePath).completeBaseName()
+                                             : DataName);
         request.confirmOverwrite = true;
         chosen = prompts().saveFile(request);
         return chosen.accepted && !chosen.fullPath.isEmpty();
     };
-    if (!SelectAndStage(w, ask))
+    // The data is checked first: a file that cannot be read, or a screen with a blank field, ends
+    // the command before the user has chosen where the report would go.
+    if (!SelectAndStage(w, Ask::AfterStaging, ask))
         return;
     QString reason;
     if (!WriteReportPdf(chosen.fullPath, &reason))
