@@ -22,10 +22,18 @@ QStringList PortJob::notWritten() const
 {
     QStringList out;
     for (const Step &s : steps_) {
-        if (!s.block.isEmpty() && !written_.contains(s.block))
+        if (!s.block.isEmpty() && !written_.contains(s.block) && !unacknowledged_.contains(s.block))
             out.append(s.block);
     }
     return out;
+}
+
+void PortJob::requestStop()
+{
+    if (result_ != Result::Running || stopRequested_)
+        return;
+    stopRequested_ = true;
+    link_.stop();
 }
 
 void PortJob::runNext()
@@ -44,17 +52,34 @@ void PortJob::runNext()
     link_.TimeoutMs = step.timeoutMs;
     if (step.sendOnly) {
         if (link_.sendOnly(step.cmd, step.arg) == 1) {
+            linkFailure_ = link_.lastFailure();
             end(Result::Failed, link_.failureText());
             return;
         }
         ++next_;
         emit progressed();
+        if (step.after) {
+            const QString error = step.after();
+            if (!error.isEmpty()) {
+                end(Result::Failed, error);
+                return;
+            }
+        }
         QTimer::singleShot(0, this, &PortJob::runNext);
         return;
     }
     link_.start(step.cmd, step.replyLength, step.arg, [this](int r) {
         if (r == 1) {
-            end(Result::Failed, link_.failureText());
+            const Step &failed = steps_[next_];
+            linkFailure_ = link_.lastFailure();
+            // A block whose frame went out but whose reply never came may be in the controller.
+            const bool sent = linkFailure_ != LinkFailure::PortNotOpened && linkFailure_ != LinkFailure::SendFailed;
+            if (!failed.block.isEmpty() && sent)
+                unacknowledged_.append(failed.block);
+            if (linkFailure_ == LinkFailure::Stopped)
+                end(Result::Stopped, Str(3312));
+            else
+                end(Result::Failed, link_.failureText());
             return;
         }
         const Step &done = steps_[next_];

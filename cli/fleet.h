@@ -14,7 +14,8 @@ namespace kzcli {
 
 enum class Result { Running, Ok, Failed, Stopped };
 
-// One frame of a job. after (if any) runs on the good reply and returns an error text to fail.
+// One frame of a job. after (if any) runs on the good reply (or, for a frame that awaits none,
+// once it is sent) and returns an error text to fail.
 struct Step {
     QString cmd;
     int replyLength = 0;
@@ -37,21 +38,36 @@ public:
     void setDoneMessage(std::function<QString()> message) { doneMessage_ = std::move(message); }
 
     void start();
-    // Stops before the next frame.
-    void requestStop() { stopRequested_ = true; }
+    // Stops at once: a connection or a reply still awaited is given up, and no further frame goes out.
+    void requestStop();
 
     Result result() const { return result_; }
     QString message() const { return message_; }
     int stepsDone() const { return next_; }
     int stepCount() const { return int(steps_.size()); }
-    // The blocks of the job's "0WD" frames, acknowledged and not.
+    // The blocks of the job's "0WD" frames: acknowledged, sent without an acknowledgement (a
+    // stop or a failure while its reply was awaited), and not sent.
     QStringList written() const { return written_; }
+    QStringList unacknowledged() const { return unacknowledged_; }
     QStringList notWritten() const;
+    // Why the job failed, as the link saw it (None for a check that failed after a good reply).
+    kz::LinkFailure linkFailure() const { return linkFailure_; }
 
     // Filled by the steps: the reply to each "0RD", and extras for the JSON output.
     QStringList replies;
     QString version;
-    QList<QPair<QString, QPair<qint32, qint32>>> differences;  // caption, (file, controller)
+    struct Difference {
+        QString group;
+        QString field;  // "group / caption"
+        qint32 file = 0;
+        qint32 controller = 0;
+    };
+    QList<Difference> differences;
+    bool readBackCompared = false;
+    bool resetSent = false;
+    QString savedFile;   // read: where the data went ("-": standard output)
+    bool replaced = false;  // read: an earlier file of that name was replaced
+    QString failureKind;    // set by a step's check that failed: "differs", "save", "bad-reply"
 
 signals:
     void progressed();
@@ -68,6 +84,8 @@ private:
     Result result_ = Result::Running;
     QString message_;
     QStringList written_;
+    QStringList unacknowledged_;
+    kz::LinkFailure linkFailure_ = kz::LinkFailure::None;
     std::function<QString()> doneMessage_;
 };
 

@@ -10,6 +10,7 @@
 #include "files/verify.h"
 #include "link/ct_frames.h"
 #include "link/link.h"
+#include "link/tcp_comm_port.h"
 #include "params/check_chain.h"
 #include "params/data_image.h"
 #include "params/field_table.h"
@@ -20,12 +21,16 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QHostAddress>
+#include <QHostInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -38,35 +43,70 @@ namespace {
 constexpr auto kDescription = R"(Reads, writes, verifies and switches KZ controllers, many at once.
 
 Commands:
-  read PORT... [-o FILE | -d DIR]
-      Reads each controller into a data file: with one port into FILE, with several
-      into DIR, one file per port named after it (COM3.kzd, ttyUSB0.kzd,
-      127.0.0.1_4001.kzd).
-  write FILE PORT... [--no-reset]
+  read PORT... -o FILE
+  read PORT... -d DIR
+      Reads each controller into a data file: with one port into FILE (-o - writes it
+      to standard output, and the result line to standard error), with several into
+      DIR, one file per port named after it (COM3.kzd, ttyUSB0.kzd, 127.0.0.1_4001.kzd).
+      Two ports whose files would have one name are refused before anything is read;
+      a file that exists already is replaced, and the result says so.
+  write FILE PORT...
+  write FILE PORT... --no-reset
       Checks FILE as the tool does (file rules and accepted ranges), writes it, reads
       the controller back and compares every parameter, then resets the controller
-      ("0CM3") unless --no-reset. A port whose read-back differs fails, naming the fields.
+      ("0CM3") unless --no-reset. A port whose read-back differs fails, naming the
+      fields. A write that does not end well says which blocks were written, which
+      were sent without an acknowledgement and which were not sent, whether the
+      read-back was compared and whether the controller was reset.
   verify FILE PORT...
       Compares each controller with FILE; each difference is shown with both values.
   version PORT...
       Shows each controller's firmware version.
-  mode external|communication PORT...
+  mode external PORT...
+  mode communication PORT...
       Switches each controller to external start mode or communication mode.
 
 PORT is COM1 to COM32 (resolved as the tool resolves them: the ports folder beside the
 settings, else /dev/ttyS{n-1}), a device path (/dev/ttyUSB0), or a network port
-tcp://HOST:PORT (a raw TCP connection to a serial device server).
+tcp://HOST:PORT (a raw TCP connection to a serial device server; PORT 1 to 65535,
+an IPv6 address in brackets: tcp://[::1]:4001). One device named twice (COM1 and its
+device, or two names of one network address) is refused.
 
-All ports run at the same time. The output is one line per port: the port, its result
-(ok, failed, stopped) and a message, in the language of --lang or else the stored
-Language setting. On a terminal a progress line is shown while the ports work. --json
-prints one JSON array instead, one object per port.
+All ports run at the same time; a network port still connecting holds up no other.
+The output is one line per port: the port, its result (ok, failed, stopped) and a
+message, in the language of --lang or else the stored Language setting. On a terminal
+a progress line is shown while the ports work. A line that is lost (a connection
+closed by the server, an adapter unplugged) is reported as such.
 
-Ctrl+C stops every port before its next frame; the report then tells, for each port,
-which blocks were written and which were not.
+--json prints one JSON array on standard output instead, in every outcome: one object
+per port, or a single object carrying the error. A port's object has:
+  port              the port as given
+  device            what it resolved to (a device path or tcp://host:port)
+  result            "ok", "failed" or "stopped"
+  message           the text of the line output
+  failure           when not ok: "port", "timeout", "line-lost", "alarm",
+                    "echo-mismatch", "length-error", "bad-reply", "differs",
+                    "save" or "stopped"
+  alarm             the alarm code, when the controller answered with an alarm
+  file              read: the data file saved ("-": standard output);
+                    write, verify: FILE
+  replaced          read: true when an earlier file of that name was replaced
+  written           write: the blocks acknowledged ("02", "04", ...)
+  unacknowledged    write: the blocks sent without an acknowledgement
+  notWritten        write: the blocks not sent
+  readBackCompared  write: whether the read-back was compared
+  resetSent         write: whether the reset frame was sent
+  differences       write, verify: objects group, field, file, controller
+  version           version: the controller's firmware version
+  mode              mode: "external" or "communication"
+The error object: {"port": null, "result": "error", "exitStatus": 1 or 2,
+"message": ...}.
 
-Exit status: 0 when every port succeeded, 1 when any failed or was stopped, 2 for a
-usage error.)";
+Ctrl+C (or SIGTERM) stops every port at once, also while a connection or a reply is
+still awaited; the report then tells, for each port, what was done and what was not.
+
+Exit status: 0 when every port succeeded, 1 when any failed or was stopped or FILE
+was refused, 2 for a usage error.)";
 
 // Messages that the shared checks would show in a box become the failure text.
 class CapturedPrompts final : public Prompts {
@@ -127,10 +167,57 @@ QString LocalResultWord(Result r)
     }
 }
 
+// Set once the arguments say so (or, when they cannot be parsed, when they name --json).
+bool g_json = false;
+
+// The one record of a run that ended before any port was tried.
+void PrintErrorRecord(int status, const QString &text)
+{
+    if (!g_json)
+        return;
+    const QJsonArray out{QJsonObject{{QStringLiteral("port"), QJsonValue::Null},
+                                     {QStringLiteral("result"), QStringLiteral("error")},
+                                     {QStringLiteral("exitStatus"), status},
+                                     {QStringLiteral("message"), text}}};
+    std::fputs(QJsonDocument(out).toJson(QJsonDocument::Indented).constData(), stdout);
+    std::fflush(stdout);
+}
+
 int UsageError(const QString &text)
 {
     std::fprintf(stderr, "kzpc-cli: %s\n(kzpc-cli --help tells more)\n", qPrintable(text));
+    PrintErrorRecord(2, text);
     return 2;
+}
+
+int FileError(const QString &file, const QString &text)
+{
+    std::fprintf(stderr, "kzpc-cli: %s: %s\n", qPrintable(file), qPrintable(text));
+    PrintErrorRecord(1, file + QStringLiteral(": ") + text);
+    return 1;
+}
+
+// What identifies the device behind a resolved port name: its canonical path, or for a network
+// port each address its host resolves to, with the port number.
+QStringList DeviceKeys(const QString &device)
+{
+    QString host;
+    quint16 port = 0;
+    if (IsNetworkAddress(device) && ParseNetworkAddress(device, &host, &port)) {
+        QStringList keys;
+        for (QHostAddress address : QHostInfo::fromName(host).addresses()) {
+            bool isV4 = false;
+            const quint32 v4 = address.toIPv4Address(&isV4);
+            if (isV4)
+                address = QHostAddress(v4);
+            keys.append(QStringLiteral("tcp://%1:%2").arg(address.toString()).arg(port));
+        }
+        if (keys.isEmpty())
+            keys.append(QStringLiteral("tcp://%1:%2").arg(host.toLower()).arg(port));
+        return keys;
+    }
+    const QString canonical = QFileInfo(device).canonicalFilePath();
+    return {canonical.isEmpty() ? device : canonical};
 }
 
 // Reads FILE and checks it as the window does before a write: 0 and the set, or 1 with the
@@ -156,10 +243,45 @@ QString DifferenceText(const QList<VerifyDifference> &diffs, PortJob &job)
     QStringList parts;
     for (const VerifyDifference &d : diffs) {
         const QString caption = FieldDisplayName(d.field);
-        job.differences.append({caption, {d.screen, d.other}});
+        job.differences.append({Str(GroupCaptionId(Info(d.field).group)).simplified(), caption, d.screen, d.other});
         parts.append(Str(3310).arg(caption).arg(d.screen).arg(d.other));
     }
     return parts.join(QLatin1String("; "));
+}
+
+// What a write that did not end well did and did not do.
+QString WriteReport(const PortJob &job)
+{
+    const QString none = Str(3314);
+    const auto list = [&none](const QStringList &blocks) {
+        return blocks.isEmpty() ? none : blocks.join(QLatin1Char(' '));
+    };
+    QStringList parts{Str(3313).arg(list(job.written()), list(job.notWritten()))};
+    if (!job.unacknowledged().isEmpty())
+        parts.append(Str(3331).arg(list(job.unacknowledged())));
+    parts.append(Str(job.readBackCompared ? 3324 : 3325));
+    parts.append(Str(job.resetSent ? 3326 : 3327));
+    return parts.join(QLatin1String("; "));
+}
+
+QString FailureWord(const PortJob &job)
+{
+    if (job.result() == Result::Stopped)
+        return QStringLiteral("stopped");
+    if (!job.failureKind.isEmpty())
+        return job.failureKind;
+    switch (job.linkFailure()) {
+    case LinkFailure::PortNotOpened: return QStringLiteral("port");
+    case LinkFailure::SendFailed:
+    case LinkFailure::LineLost: return QStringLiteral("line-lost");
+    case LinkFailure::Timeout: return QStringLiteral("timeout");
+    case LinkFailure::Alarm: return QStringLiteral("alarm");
+    case LinkFailure::EchoMismatch: return QStringLiteral("echo-mismatch");
+    case LinkFailure::LengthError: return QStringLiteral("length-error");
+    case LinkFailure::Stopped: return QStringLiteral("stopped");
+    case LinkFailure::None: break;
+    }
+    return QStringLiteral("bad-reply");
 }
 
 }  // namespace
@@ -176,19 +298,23 @@ int main(int argc, char **argv)
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption outOpt({QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("read, one port: the data file to write."), QStringLiteral("FILE"));
+                                    QStringLiteral("read, one port: the data file to write (- for standard output)."),
+                                    QStringLiteral("FILE"));
     const QCommandLineOption dirOpt({QStringLiteral("d"), QStringLiteral("dir")},
                                     QStringLiteral("read: the folder for one data file per port."), QStringLiteral("DIR"));
     const QCommandLineOption noResetOpt(QStringLiteral("no-reset"),
                                         QStringLiteral("write: leave the controller without the reset."));
-    const QCommandLineOption jsonOpt(QStringLiteral("json"), QStringLiteral("One JSON array on stdout, one object per port."));
+    const QCommandLineOption jsonOpt(QStringLiteral("json"),
+                                     QStringLiteral("One JSON array on stdout, in every outcome (see above)."));
     const QCommandLineOption langOpt(QStringLiteral("lang"), QStringLiteral("Messages in Japanese (ja) or English (en)."),
                                      QStringLiteral("ja|en"));
     parser.addOptions({outOpt, dirOpt, noResetOpt, jsonOpt, langOpt});
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("read, write, verify, version or mode."));
     parser.addPositionalArgument(QStringLiteral("args"), QStringLiteral("FILE, mode and PORTs, by command."),
                                  QStringLiteral("[args...]"));
-    if (!parser.parse(QCoreApplication::arguments()))
+    const bool parsed = parser.parse(QCoreApplication::arguments());
+    g_json = parsed ? parser.isSet(jsonOpt) : QCoreApplication::arguments().contains(QStringLiteral("--json"));
+    if (!parsed)
         return UsageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
         std::fputs(qPrintable(parser.helpText()), stdout);
@@ -231,8 +357,8 @@ int main(int argc, char **argv)
     const QStringList ports = args;
     if (ports.isEmpty())
         return UsageError(command + QStringLiteral(": at least one PORT wanted"));
-    // Two names of one device (COM1 and the device its link points to) would have two jobs fight
-    // over one line: refused like a port named twice.
+    // Two names of one device (COM1 and the device its link points to, two names of one network
+    // address) would have two jobs fight over one line: refused like a port named twice.
     QHash<QString, QString> nameOfDevice;
     for (const QString &p : ports) {
         const QString device = ResolvePortName(p);
@@ -240,12 +366,14 @@ int main(int argc, char **argv)
             return UsageError(Str(3301).arg(p));
         if (ports.count(p) > 1)
             return UsageError(QStringLiteral("%1 is named twice").arg(p));
-        const QString canonical = QFileInfo(device).canonicalFilePath();
-        const QString key = IsNetworkAddress(device) || canonical.isEmpty() ? device.toLower() : canonical;
-        if (nameOfDevice.contains(key))
-            return UsageError(QStringLiteral("%1 and %2 are the same device (%3)").arg(nameOfDevice.value(key), p, key));
-        nameOfDevice.insert(key, p);
+        for (const QString &key : DeviceKeys(device)) {
+            if (nameOfDevice.contains(key) && nameOfDevice.value(key) != p)
+                return UsageError(QStringLiteral("%1 and %2 are the same device (%3)").arg(nameOfDevice.value(key), p, key));
+            nameOfDevice.insert(key, p);
+        }
     }
+    const bool toStdout = command == QLatin1String("read") && parser.value(outOpt) == QLatin1String("-");
+    QHash<QString, QString> targetOf;  // port -> data file (read)
     if (command == QLatin1String("read")) {
         if (parser.isSet(outOpt) && parser.isSet(dirOpt))
             return UsageError(QStringLiteral("read: -o and -d exclude each other"));
@@ -253,6 +381,21 @@ int main(int argc, char **argv)
             return UsageError(QStringLiteral("read: -o names one file; with several ports use -d DIR"));
         if (!parser.isSet(outOpt) && !parser.isSet(dirOpt))
             return UsageError(QStringLiteral("read: -o FILE or -d DIR wanted"));
+        if (toStdout && g_json)
+            return UsageError(QStringLiteral("read: -o - and --json both want standard output"));
+        // Two controllers must never land in one file: refused before anything is read.
+        QHash<QString, QString> portOfTarget;
+        for (const QString &port : ports) {
+            const QString target = parser.isSet(outOpt) ? parser.value(outOpt)
+                                                        : QDir(parser.value(dirOpt)).filePath(FileNameFor(port));
+            const QString key = QDir::cleanPath(QFileInfo(target).absoluteFilePath());
+            if (portOfTarget.contains(key))
+                return UsageError(QStringLiteral("read: %1 and %2 would both be saved in %3; read them into separate "
+                                                 "folders or one at a time with -o")
+                                      .arg(portOfTarget.value(key), port, target));
+            portOfTarget.insert(key, port);
+            targetOf.insert(port, target);
+        }
         // A folder named for the backup is made when it does not exist yet.
         if (parser.isSet(dirOpt) && !QDir().mkpath(parser.value(dirOpt)))
             return UsageError(QStringLiteral("read: the folder %1 cannot be made").arg(parser.value(dirOpt)));
@@ -271,15 +414,11 @@ int main(int argc, char **argv)
     const QString fileName = QFileInfo(file).fileName();
     if (!file.isEmpty()) {
         QString error;
-        if (LoadChecked(file, prompts, &fileSet, &error) == 1) {
-            std::fprintf(stderr, "kzpc-cli: %s: %s\n", qPrintable(file), qPrintable(error));
-            return 1;
-        }
+        if (LoadChecked(file, prompts, &fileSet, &error) == 1)
+            return FileError(file, error);
         if (command == QLatin1String("write")) {
-            if (SetData2PSDA(true) == 1) {
-                std::fprintf(stderr, "kzpc-cli: %s: %s\n", qPrintable(file), qPrintable(prompts.last));
-                return 1;
-            }
+            if (SetData2PSDA(true) == 1)
+                return FileError(file, prompts.last);
             blocks = PSDA;
             writeSlots = WriteSlots(true);
         }
@@ -291,19 +430,41 @@ int main(int argc, char **argv)
         jobs.append(job);
         AddCommMode(*job);
         if (command == QLatin1String("read")) {
-            const QString target = parser.isSet(outOpt) ? parser.value(outOpt)
-                                                        : QDir(parser.value(dirOpt)).filePath(FileNameFor(port));
+            const QString target = targetOf.value(port);
             AddReadBlocks(*job, [job, target] {
                 ParameterSet set;
-                if (!SetFromReplies(job->replies, &set))
+                if (!SetFromReplies(job->replies, &set)) {
+                    job->failureKind = QStringLiteral("bad-reply");
                     return Str(212);
+                }
+                if (target == QLatin1String("-")) {
+                    const QByteArray bytes = DataFileBytes(set);
+                    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size())
+                        || std::fflush(stdout) != 0) {
+                        job->failureKind = QStringLiteral("save");
+                        return Str(3319).arg(QStringLiteral("-"), QString::fromLocal8Bit(std::strerror(errno)));
+                    }
+                    job->savedFile = target;
+                    return QString();
+                }
+                const bool existed = QFileInfo::exists(target);
                 QString error;
-                if (!WriteDataFile(target, set, &error))
+                if (!WriteDataFile(target, set, &error)) {
+                    job->failureKind = QStringLiteral("save");
                     return Str(3319).arg(target, error);
+                }
+                job->savedFile = target;
+                job->replaced = existed;
                 return QString();
             });
-            job->setDoneMessage([target] { return Str(3304).arg(target); });
+            job->setDoneMessage([job] {
+                if (job->savedFile == QLatin1String("-"))
+                    return Str(3329);
+                return Str(job->replaced ? 3328 : 3304).arg(job->savedFile);
+            });
         } else if (command == QLatin1String("write")) {
+            // Communication mode twice before the blocks, as the window's write sends it.
+            AddCommMode(*job);
             for (int slot : writeSlots) {
                 Step step{QLatin1String(kWriteCommand), kBlockReplyLength, blocks[slot], kBlockTimeoutMs, false,
                           blocks[slot].left(2), {}};
@@ -312,24 +473,38 @@ int main(int argc, char **argv)
             AddCommMode(*job);
             AddReadBlocks(*job, [job, fileSet] {
                 ParameterSet readBack;
-                if (!SetFromReplies(job->replies, &readBack))
+                if (!SetFromReplies(job->replies, &readBack)) {
+                    job->failureKind = QStringLiteral("bad-reply");
                     return Str(212);
+                }
+                job->readBackCompared = true;
                 const auto diffs = VerifyDifferences(readBack, fileSet, true);
-                return diffs.isEmpty() ? QString() : Str(3307).arg(DifferenceText(diffs, *job));
+                if (diffs.isEmpty())
+                    return QString();
+                job->failureKind = QStringLiteral("differs");
+                return Str(3307).arg(DifferenceText(diffs, *job));
             });
             const bool reset = !parser.isSet(noResetOpt);
             if (reset) {
                 AddCommMode(*job);
-                job->add({QLatin1String(kResetFrame), 0, QString(), 1000, true, {}, {}});
+                job->add({QLatin1String(kResetFrame), 0, QString(), 1000, true, {}, [job] {
+                              job->resetSent = true;
+                              return QString();
+                          }});
             }
             job->setDoneMessage([reset] { return Str(reset ? 3306 : 3305); });
         } else if (command == QLatin1String("verify")) {
             AddReadBlocks(*job, [job, fileSet, fileName] {
                 ParameterSet fromController;
-                if (!SetFromReplies(job->replies, &fromController))
+                if (!SetFromReplies(job->replies, &fromController)) {
+                    job->failureKind = QStringLiteral("bad-reply");
                     return Str(212);
+                }
                 const auto diffs = VerifyDifferences(fromController, fileSet, true);
-                return diffs.isEmpty() ? QString() : Str(3309).arg(fileName, DifferenceText(diffs, *job));
+                if (diffs.isEmpty())
+                    return QString();
+                job->failureKind = QStringLiteral("differs");
+                return Str(3309).arg(fileName, DifferenceText(diffs, *job));
             });
             job->setDoneMessage([fileName] { return Str(3308).arg(fileName); });
         } else if (command == QLatin1String("version")) {
@@ -342,9 +517,10 @@ int main(int argc, char **argv)
         } else if (mode == QLatin1String("external")) {
             job->add({QLatin1String(kExternalModeFrame), kCommModeReplyLength, QString(), kBlockTimeoutMs, false, {},
                       [job] {
-                          return job->link().RecvData.left(4) == QLatin1String(kExternalModeFrame)
-                                     ? QString()
-                                     : Str(212);
+                          if (job->link().RecvData.left(4) == QLatin1String(kExternalModeFrame))
+                              return QString();
+                          job->failureKind = QStringLiteral("bad-reply");
+                          return Str(212);
                       }});
             job->setDoneMessage([] { return Str(229); });
         } else {
@@ -352,10 +528,11 @@ int main(int argc, char **argv)
         }
     }
 
-    // Ctrl+C: every port stops before its next frame.
+    // Ctrl+C: every port stops at once.
     int pipeFds[2];
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, pipeFds) != 0) {
         std::perror("kzpc-cli: socketpair");
+        PrintErrorRecord(1, QStringLiteral("socketpair: ") + QString::fromLocal8Bit(std::strerror(errno)));
         return 1;
     }
     g_signalWrite = pipeFds[1];
@@ -373,8 +550,10 @@ int main(int argc, char **argv)
     ::sigaction(SIGINT, &action, nullptr);
     ::sigaction(SIGTERM, &action, nullptr);
 
-    const bool json = parser.isSet(jsonOpt);
-    const bool progress = !json && ::isatty(STDOUT_FILENO);
+    const bool json = g_json;
+    // With the data file on standard output, the result lines go to standard error.
+    FILE *const report = toStdout ? stderr : stdout;
+    const bool progress = !json && !toStdout && ::isatty(STDOUT_FILENO);
     auto showProgress = [&] {
         QStringList parts;
         for (PortJob *job : jobs)
@@ -382,10 +561,10 @@ int main(int argc, char **argv)
         std::printf("\r\033[K%s", qPrintable(parts.join(QLatin1String("  "))));
         std::fflush(stdout);
     };
-    // The network connections of all ports are under way before the first port waits for its own.
+    // The network connections of all ports are under way before any port starts; each port
+    // starts its frames as soon as its own connection is made.
     for (PortJob *job : jobs)
         job->link().prepare();
-    QCoreApplication::processEvents();
     int running = int(jobs.size());
     for (PortJob *job : jobs) {
         if (progress)
@@ -404,42 +583,54 @@ int main(int argc, char **argv)
 
     bool allOk = true;
     QJsonArray out;
+    const bool writing = command == QLatin1String("write");
     for (PortJob *job : jobs) {
         QString message = job->message();
         if (job->result() != Result::Ok)
             allOk = false;
-        const bool writing = command == QLatin1String("write");
-        if (writing && job->result() != Result::Ok) {
-            const QString none = Str(3314);
-            message += QStringLiteral(" (") + Str(3313).arg(job->written().isEmpty() ? none : job->written().join(QLatin1Char(' ')),
-                                                            job->notWritten().isEmpty() ? none : job->notWritten().join(QLatin1Char(' ')))
-                       + QLatin1Char(')');
-        }
+        if (writing && job->result() != Result::Ok)
+            message += QStringLiteral(" (") + WriteReport(*job) + QLatin1Char(')');
         if (json) {
             QJsonObject o{{QStringLiteral("port"), job->portName()},
                           {QStringLiteral("device"), job->link().device()},
                           {QStringLiteral("result"), ResultWord(job->result())},
                           {QStringLiteral("message"), message}};
+            if (job->result() != Result::Ok)
+                o.insert(QStringLiteral("failure"), FailureWord(*job));
+            if (!job->link().alarmCode().isEmpty() && job->linkFailure() == LinkFailure::Alarm)
+                o.insert(QStringLiteral("alarm"), job->link().alarmCode());
+            if (command == QLatin1String("read")) {
+                if (!job->savedFile.isEmpty()) {
+                    o.insert(QStringLiteral("file"), job->savedFile);
+                    o.insert(QStringLiteral("replaced"), job->replaced);
+                }
+            } else if (!file.isEmpty()) {
+                o.insert(QStringLiteral("file"), file);
+            }
             if (!job->version.isEmpty())
                 o.insert(QStringLiteral("version"), job->version);
-            if (!job->link().alarmCode().isEmpty() && job->result() == Result::Failed)
-                o.insert(QStringLiteral("alarm"), job->link().alarmCode());
+            if (!mode.isEmpty())
+                o.insert(QStringLiteral("mode"), mode);
             if (writing) {
                 o.insert(QStringLiteral("written"), QJsonArray::fromStringList(job->written()));
+                o.insert(QStringLiteral("unacknowledged"), QJsonArray::fromStringList(job->unacknowledged()));
                 o.insert(QStringLiteral("notWritten"), QJsonArray::fromStringList(job->notWritten()));
+                o.insert(QStringLiteral("readBackCompared"), job->readBackCompared);
+                o.insert(QStringLiteral("resetSent"), job->resetSent);
             }
             if (!job->differences.isEmpty()) {
                 QJsonArray diffs;
                 for (const auto &d : job->differences)
-                    diffs.append(QJsonObject{{QStringLiteral("field"), d.first},
-                                             {QStringLiteral("file"), d.second.first},
-                                             {QStringLiteral("controller"), d.second.second}});
+                    diffs.append(QJsonObject{{QStringLiteral("group"), d.group},
+                                             {QStringLiteral("field"), d.field},
+                                             {QStringLiteral("file"), d.file},
+                                             {QStringLiteral("controller"), d.controller}});
                 o.insert(QStringLiteral("differences"), diffs);
             }
             out.append(o);
         } else {
-            std::printf("%s\t%s\t%s\n", qPrintable(job->portName()), qPrintable(LocalResultWord(job->result())),
-                        qPrintable(message));
+            std::fprintf(report, "%s\t%s\t%s\n", qPrintable(job->portName()), qPrintable(LocalResultWord(job->result())),
+                         qPrintable(message));
         }
     }
     if (json)

@@ -158,13 +158,15 @@ private slots:
                                         "%1\tok\twritten; the read-back is equal; the controller was reset\n")
                              .arg(address));
         for (const SimRunner *sim : {&serial, &network}) {
-            const QStringList frames = sim->waitForFrames(16);
-            QCOMPARE(frames.size(), 16);
+            const QStringList frames = sim->waitForFrames(17);
+            QCOMPARE(frames.size(), 17);
             QStringList heads;
             for (const QString &f : frames)
                 heads.append(f.left(5));
-            QCOMPARE(heads, (QStringList{"0CM1", "0WD02", "0WD04", "0WD05", "0WD00", "0WD01", "0WD03", "0WD1F",
-                                         "0CM1", "0RD02", "0RD04", "0RD05", "0RD00", "0RD01", "0CM1", "0CM3"}));
+            // Communication mode twice before the blocks, as the window's write sends it.
+            QCOMPARE(heads, (QStringList{"0CM1", "0CM1", "0WD02", "0WD04", "0WD05", "0WD00", "0WD01", "0WD03",
+                                         "0WD1F", "0CM1", "0RD02", "0RD04", "0RD05", "0RD00", "0RD01", "0CM1",
+                                         "0CM3"}));
         }
 
         QCOMPARE(fx.run({"verify", file, "COM1", address, "--lang", "en"}), 0);
@@ -194,38 +196,120 @@ private slots:
                  qPrintable(message));
     }
 
-    // Ctrl+C stops every port before its next frame and tells what was and was not written.
-    void interruptStopsBetweenFrames()
+    // Ctrl+C stops at once, also while a reply is awaited, and the report tells exactly what the
+    // controller got: blocks acknowledged, the one sent without an answer, those never sent,
+    // whether the read-back was compared and whether the reset went out.
+    void interruptSaysWhatWasDone_data()
     {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("framesOnTheLine");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QStringList>("written");
+        QTest::addColumn<QStringList>("unacknowledged");
+        QTest::newRow("while a block is answered")
+            << "0WD04:late=4000" << 4
+            << "stopped (written: 02; not written: 05 00 01 03 1F; sent, not acknowledged: 04; "
+               "the read-back was not compared; the controller was not reset)"
+            << QStringList{"02"} << QStringList{"04"};
+        QTest::newRow("after the blocks, during the read-back")
+            << "0RD05:late=4000" << 13
+            << "stopped (written: 02 04 05 00 01 03 1F; not written: none; the read-back was not compared; "
+               "the controller was not reset)"
+            << QStringList{"02", "04", "05", "00", "01", "03", "1F"} << QStringList{};
+    }
+    void interruptSaysWhatWasDone()
+    {
+        QFETCH(QString, fault);
+        QFETCH(int, framesOnTheLine);
+        QFETCH(QString, message);
+        QFETCH(QStringList, written);
+        QFETCH(QStringList, unacknowledged);
         Fixture fx;
-        SimRunner sim({QStringLiteral("--fault"), QStringLiteral("0WD04:late=1500")}, 1);
-        QVERIFY(sim.ready());
         const QString file = fx.writeFile(QStringLiteral("line3.kzd"), DataFileBytes(Edited()));
-        fx.start({"write", file, "COM1", "--lang", "en"});
-        QVERIFY(fx.process.waitForStarted());
-        QCOMPARE(sim.waitForFrames(3).size(), 3);  // "0WD04" is on the line, its reply late
-        ::kill(pid_t(fx.process.processId()), SIGINT);
-        QVERIFY(fx.process.waitForFinished(10000));
-        QCOMPARE(fx.process.exitCode(), 1);
-        QCOMPARE(QString::fromUtf8(fx.process.readAllStandardOutput()),
-                 QStringLiteral("COM1\tstopped\tstopped (written: 02 04; not written: 05 00 01 03 1F)\n"));
-        QCOMPARE(sim.frames().size(), 3);
+        for (const bool json : {false, true}) {
+            // A controller of its own each time: the late reply of the last run is still due.
+            SimRunner sim({QStringLiteral("--fault"), fault}, 1);
+            QVERIFY(sim.ready());
+            QStringList args{"write", file, "COM1", "--lang", "en"};
+            if (json)
+                args.append(QStringLiteral("--json"));
+            fx.start(args);
+            QVERIFY(fx.process.waitForStarted());
+            QCOMPARE(sim.waitForFrames(framesOnTheLine).size(), framesOnTheLine);  // the last one's reply is late
+            QElapsedTimer clock;
+            clock.start();
+            ::kill(pid_t(fx.process.processId()), SIGINT);
+            QVERIFY(fx.process.waitForFinished(10000));
+            // Far sooner than the late reply (4 s): the wait was given up, not sat out.
+            QVERIFY2(clock.elapsed() < 2000, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
+            QCOMPARE(fx.process.exitCode(), 1);
+            const QByteArray out = fx.process.readAllStandardOutput();
+            if (!json) {
+                QCOMPARE(QString::fromUtf8(out), QStringLiteral("COM1\tstopped\t%1\n").arg(message));
+            } else {
+                const QJsonObject port = QJsonDocument::fromJson(out).array().at(0).toObject();
+                QCOMPARE(port["result"].toString(), QStringLiteral("stopped"));
+                QCOMPARE(port["failure"].toString(), QStringLiteral("stopped"));
+                QCOMPARE(port["message"].toString(), message);
+                QCOMPARE(port["written"].toVariant().toStringList(), written);
+                QCOMPARE(port["unacknowledged"].toVariant().toStringList(), unacknowledged);
+                QCOMPARE(port["readBackCompared"].toBool(true), false);
+                QCOMPARE(port["resetSent"].toBool(true), false);
+                QCOMPARE(port["file"].toString(), file);
+            }
+            QCOMPARE(sim.frames().size(), framesOnTheLine);
+        }
     }
 
-    // Network ports that never answer the connection (a device server switched off) are waited
-    // for together: four of them cost one connection wait, not four in turn, and a healthy port
-    // given with them still succeeds.
+    // A network port that never answers its connection holds up no other port: a controller on a
+    // pseudo-terminal and one on the network are read while it is still being waited for, and
+    // Ctrl+C ends that wait at once.
+    void anUnansweredNetworkPortHoldsUpNoOther()
+    {
+        Fixture fx;
+        SimRunner serial({}, 1);
+        SimRunner network(kTcp, 2);
+        QVERIFY(serial.ready() && network.ready());
+        SilentServer silent;
+        QVERIFY(silent.ready());
+        const QString dir = fx.path(QStringLiteral("out"));
+        QElapsedTimer clock;
+        clock.start();
+        fx.start({"read", "tcp://127.0.0.1:" + silent.port(), "COM1", Fixture::address(network), "-d", dir,
+                  "--json", "--lang", "en"});
+        QVERIFY(fx.process.waitForStarted());
+        QCOMPARE(serial.waitForFrames(6).size(), 6);
+        QCOMPARE(network.waitForFrames(6).size(), 6);
+        // Both were read well within the 3 s connection wait of the silent one.
+        QVERIFY2(clock.elapsed() < 2500, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
+        QVERIFY(fx.process.state() == QProcess::Running);
+        clock.restart();
+        ::kill(pid_t(fx.process.processId()), SIGINT);
+        QVERIFY(fx.process.waitForFinished(10000));
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QStringLiteral("%1 ms").arg(clock.elapsed())));
+        QCOMPARE(fx.process.exitCode(), 1);
+        const QJsonArray ports = QJsonDocument::fromJson(fx.process.readAllStandardOutput()).array();
+        QCOMPARE(ports.size(), 3);
+        QCOMPARE(ports[0]["result"].toString(), QStringLiteral("stopped"));
+        QCOMPARE(ports[1]["result"].toString(), QStringLiteral("ok"));
+        QCOMPARE(ports[2]["result"].toString(), QStringLiteral("ok"));
+        QCOMPARE(ports[1]["file"].toString(), QDir(dir).filePath(QStringLiteral("COM1.kzd")));
+        QCOMPARE(ports[1]["replaced"].toBool(true), false);
+    }
+
+    // Network ports that never answer the connection (device servers switched off) are waited
+    // for together: four of them cost one connection wait, not four in turn.
     void unansweredNetworkPortsAreWaitedForTogether()
     {
         Fixture fx;
         SimRunner network(kTcp, 1);
         QVERIFY(network.ready());
-        SilentServer silent;
-        QVERIFY(silent.ready());
-        const QString port = silent.port();
-        const QStringList dead{"tcp://127.0.0.1:" + port, "tcp://localhost:" + port,
-                               "tcp://127.0.0.01:" + port, "tcp://127.1:" + port};
-
+        SilentServer s1, s2, s3, s4;
+        QStringList dead;
+        for (const SilentServer *s : {&s1, &s2, &s3, &s4}) {
+            QVERIFY(s->ready());
+            dead.append("tcp://127.0.0.1:" + s->port());
+        }
         QElapsedTimer clock;
         clock.start();
         const int status = fx.run(QStringList{"version"} + dead + QStringList{Fixture::address(network), "--json", "--lang", "en"});
@@ -236,12 +320,62 @@ private slots:
         QCOMPARE(ports.size(), 5);
         for (int i = 0; i < 4; ++i) {
             QCOMPARE(ports[i]["result"].toString(), QStringLiteral("failed"));
+            QCOMPARE(ports[i]["failure"].toString(), QStringLiteral("port"));
             QVERIFY2(ports[i]["message"].toString().contains(QLatin1String("timed out")),
                      qPrintable(ports[i]["message"].toString()));
         }
         QCOMPARE(ports[4]["result"].toString(), QStringLiteral("ok"));
         // One connection wait is 3 s; four in turn would be 12 s.
         QVERIFY2(elapsed < 8000, qPrintable(QStringLiteral("%1 ms").arg(elapsed)));
+    }
+
+    // A connection the server drops mid-reply and a serial line that hangs up are said as a lost
+    // line, not as a controller that never answered.
+    void aLostLineIsSaidAsSuch()
+    {
+        Fixture fx;
+        SimRunner serial({QStringLiteral("--fault"), QStringLiteral("0RD04#1:hangup")}, 1);
+        SimRunner network(kTcp + QStringList{QStringLiteral("--fault"), QStringLiteral("0RD04#1:hangup")}, 2);
+        QVERIFY(serial.ready() && network.ready());
+        QCOMPARE(fx.run({"read", "COM1", "COM2", "-d", fx.path("out"), "--json", "--lang", "en"}), 1);
+        const QJsonArray ports = fx.json();
+        QCOMPARE(ports.size(), 2);
+        for (const QJsonValue &entry : ports) {
+            const QJsonObject port = entry.toObject();
+            QCOMPARE(port["failure"].toString(), QStringLiteral("line-lost"));
+            const QString message = port["message"].toString();
+            QVERIFY2(message.startsWith(QLatin1String("The line to the controller was lost! ")), qPrintable(message));
+            QVERIFY2(!message.contains(QLatin1String("timeout")), qPrintable(message));
+        }
+        QVERIFY2(ports[1]["message"].toString().contains(QLatin1String("closed the connection")),
+                 qPrintable(ports[1]["message"].toString()));
+    }
+
+    // Reading into files: -o - writes the data file to standard output (the result line to standard
+    // error); a file that was there already is replaced and the result says so.
+    void readTargets()
+    {
+        Fixture fx;
+        SimRunner sim({}, 1);
+        QVERIFY(sim.ready());
+        const QString path = fx.path(QStringLiteral("c1.kzd"));
+        QCOMPARE(fx.run({"read", "COM1", "-o", path, "--json", "--lang", "en"}), 0);
+        QCOMPARE(fx.json().at(0)["replaced"].toBool(true), false);
+        QCOMPARE(fx.json().at(0)["message"].toString(), QStringLiteral("read; saved in %1").arg(path));
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        const QByteArray bytes = saved.readAll();
+        QVERIFY(bytes.startsWith("KZ-C1\r\n"));
+
+        QCOMPARE(fx.run({"read", "COM1", "-o", path, "--json", "--lang", "en"}), 0);
+        QCOMPARE(fx.json().at(0)["replaced"].toBool(), true);
+        QCOMPARE(fx.json().at(0)["message"].toString(), QStringLiteral("read; saved in %1 (replacing the earlier file)").arg(path));
+        QCOMPARE(fx.json().at(0)["file"].toString(), path);
+
+        QCOMPARE(fx.run({"read", "COM1", "-o", "-", "--lang", "en"}), 0);
+        QCOMPARE(fx.out.toLatin1(), bytes);
+        QCOMPARE(fx.err, QStringLiteral("COM1\tok\tread; written to standard output\n"));
+        QVERIFY(!QFile::exists(QDir::current().filePath(QStringLiteral("-"))));
     }
 
     void versionAndModeInBothLanguages()
@@ -272,6 +406,17 @@ private slots:
         QTest::newRow("a port named twice") << QStringList{"version", "COM1", "COM1"} << 2;
         QTest::newRow("one device under two names") << QStringList{"version", "COM1", "@device"} << 2;
         QTest::newRow("one file for two ports") << QStringList{"read", "COM1", "COM2", "-o", "x.kzd"} << 2;
+        QTest::newRow("two ports into one file of a folder")
+            << QStringList{"read", "@dir/a/ttyKZ", "@dir/b/ttyKZ", "-d", "@dir/same"} << 2;
+        QTest::newRow("two names of one network address")
+            << QStringList{"version", "tcp://127.0.0.1:4001", "tcp://localhost:4001"} << 2;
+        QTest::newRow("address and its numeric twin")
+            << QStringList{"version", "tcp://127.0.0.1:4001", "tcp://127.1:4001"} << 2;
+        QTest::newRow("port number too big") << QStringList{"version", "tcp://127.0.0.1:99999"} << 2;
+        QTest::newRow("port number zero") << QStringList{"version", "tcp://127.0.0.1:0"} << 2;
+        QTest::newRow("port number not a number") << QStringList{"version", "tcp://[::1]:x"} << 2;
+        QTest::newRow("no port number") << QStringList{"version", "tcp://127.0.0.1"} << 2;
+        QTest::newRow("data file and JSON both on stdout") << QStringList{"read", "COM1", "-o", "-", "--json"} << 2;
         QTest::newRow("mode sideways") << QStringList{"mode", "sideways", "COM1"} << 2;
         QTest::newRow("reset option on verify") << QStringList{"verify", "@good", "COM1", "--no-reset"} << 2;
         QTest::newRow("bad language") << QStringList{"version", "COM1", "--lang", "fr"} << 2;
@@ -295,12 +440,33 @@ private slots:
             {"@junk", fx.writeFile("junk.kzd", "hello\r\n")},
             {"@device", Fixture::address(sim)},
         };
-        for (QString &a : args)
+        for (QString &a : args) {
             a = files.value(a, a);
+            a.replace(QLatin1String("@dir"), fx.path(QStringLiteral("d")));
+        }
+        const bool json = args.contains(QStringLiteral("--json"));
         QCOMPARE(fx.run(args), status);
-        QCOMPARE(fx.out, QString());
+        if (!json)
+            QCOMPARE(fx.out, QString());
         QVERIFY(!fx.err.isEmpty());
         QCOMPARE(sim.frames(), QStringList());
+        QVERIFY(!QFile::exists(fx.path(QStringLiteral("d/same"))));
+
+        // With --json, standard output always holds one array: here one record carrying the error.
+        if (!json) {
+            QCOMPARE(fx.run(args + QStringList{QStringLiteral("--json")}), status);
+            const QJsonDocument doc = QJsonDocument::fromJson(fx.out.toUtf8());
+            QVERIFY2(doc.isArray() && doc.array().size() == 1, qPrintable(fx.out));
+            const QJsonObject record = doc.array().at(0).toObject();
+            QVERIFY(record["port"].isNull());
+            QCOMPARE(record["result"].toString(), QStringLiteral("error"));
+            QCOMPARE(record["exitStatus"].toInt(), status);
+            QVERIFY(!record["message"].toString().isEmpty());
+        } else {
+            const QJsonArray out = fx.json();
+            QCOMPARE(out.size(), 1);
+            QCOMPARE(out[0]["exitStatus"].toInt(), status);
+        }
     }
 
     void helpDocumentsTheCommands()
@@ -308,7 +474,9 @@ private slots:
         Fixture fx;
         QCOMPARE(fx.run({"--help"}), 0);
         for (const char *word : {"read PORT", "write FILE PORT", "verify FILE PORT", "version PORT",
-                                 "mode external|communication", "tcp://HOST:PORT", "--json", "Ctrl+C", "Exit status"})
+                                 "mode external PORT", "mode communication PORT", "tcp://HOST:PORT", "--json",
+                                 "Ctrl+C", "Exit status", "readBackCompared", "resetSent", "unacknowledged",
+                                 "replaced", "failure", "exitStatus", "differences"})
             QVERIFY2(fx.out.contains(QLatin1String(word)), word);
     }
 };

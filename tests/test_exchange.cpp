@@ -246,7 +246,9 @@ private slots:
         QVERIFY2(clock.elapsed() < TimeoutMs / 2, "the wait ran into the time-out");
         TimeoutMs = 5000;
         QVERIFY(!port.isOpen());
-        QCOMPARE(prompts.texts(), QStringList{kTimeoutEn});
+        // Said as a lost line, not as a controller that never answered.
+        QCOMPARE(prompts.texts(), QStringList{QStringLiteral("The line to the controller was lost!\r\n"
+                                                             "Check the cable, the USB adapter or the network connection.")});
     }
 
     void aSecondExchangeDuringTheWaitIsRefused()

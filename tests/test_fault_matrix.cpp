@@ -140,7 +140,7 @@ private slots:
             QString message;
         } faults[] = {
             {"noreply", test::kTimeoutEn}, {"alarm=05", kAlarm},       {"echo", test::kEchoEn},       {"length", test::kLengthEn},
-            {"trailing", test::kTimeoutEn}, {"garbage=24", test::kEchoEn}, {"hangup", test::kTimeoutEn},
+            {"trailing", test::kTimeoutEn}, {"garbage=24", test::kEchoEn}, {"hangup", test::kLineLostEn},
         };
         for (const Where &w : places) {
             for (const auto &f : faults) {

@@ -146,7 +146,8 @@ private slots:
         QVERIFY2(clock.elapsed() < TimeoutMs / 2, "a vanished line must not wait for the whole time-out");
         TimeoutMs = 5000;
         QVERIFY(!Port().isOpen());
-        QCOMPARE(prompts.texts(), QStringList{kTimeoutEn});
+        // Said as a lost line, not as a silent controller.
+        QCOMPARE(prompts.texts(), QStringList{kLineLostEn});
         QCOMPARE(SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("02")), 0);
     }
 

@@ -46,11 +46,15 @@ QString Outcome(const TrafficRecord &r)
     }
     case TrafficKind::Recovery:
         return Str(3212);
+    case TrafficKind::RecoveryAnswered:
+        return Str(3323);
     case TrafficKind::OpenFailed:
         return Str(3213).arg(QString(r.detail).replace(QRegularExpression(QStringLiteral("\\s*[\\r\\n]+\\s*")),
                                                        QStringLiteral(" ")));
     case TrafficKind::LineLost:
         return Str(3214);
+    case TrafficKind::Stopped:
+        return Str(3330);
     }
     return {};
 }

@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <functional>
 
 namespace kz {
 
@@ -19,6 +20,11 @@ public:
     // connection being made), so that open() has only the rest to wait for. Ports opened together
     // then wait once, not each in turn.
     virtual void prepare(const QString & /*device*/) {}
+    // Opens device without blocking the event loop: done(true) once it is open, done(false) when it
+    // cannot be (errorText() says why). Ports whose opening never waits call done before returning.
+    virtual void openAsync(const QString &device, std::function<void(bool)> done) { done(open(device)); }
+    // Gives up an openAsync still waiting (its done runs with false); nothing otherwise.
+    virtual void cancelOpen() {}
     // Applies "baud,parity,databits,stopbits" (e.g. "9600,N,8,1") and no handshaking.
     virtual bool configure(const QString &lineSettings) = 0;
     virtual void close() = 0;

@@ -41,6 +41,14 @@ QString EchoMismatchMessage()
     return Str(3000);
 }
 
+QString LineLostMessage(const QString &reason)
+{
+    QString text = Str(3320);
+    if (!reason.isEmpty())
+        text += QLatin1String("\r\n") + Str(3321).arg(reason);
+    return text + QLatin1String("\r\n") + Str(3322);
+}
+
 int SendRecvCt(const QString &cmd, int expectedLength, const QString &arg)
 {
     return Link::Default().sendRecv(cmd, expectedLength, arg);

@@ -36,6 +36,9 @@ QString AlarmMessage();
 QString AlarmMessageFor(const QString &alarmText);
 QString LengthErrorMessage();
 QString EchoMismatchMessage();
+// The line went away during a wait (a connection closed or reset, a device unplugged); reason is
+// the system's, when it gave one.
+QString LineLostMessage(const QString &reason);
 
 // Longest reply text kept; anything beyond is counted but not stored.
 inline constexpr int kMaxReplyKept = 4096;

@@ -10,6 +10,7 @@
 #include "link/port_diag.h"
 #include "link/port_settings.h"
 #include "link/qt_comm_port.h"
+#include "link/tcp_comm_port.h"
 #include "link/traffic.h"
 
 #include <QEventLoop>
@@ -74,6 +75,7 @@ private:
 struct Link::Wait {
     Reply reply;
     bool lost = false;
+    bool stopped = false;
     QMetaObject::Connection readyRead, timeout, lineLost;
     std::function<void()> then;
 };
@@ -87,7 +89,12 @@ QString ResolvePortName(const QString &name)
 {
     if (const int n = ComNumber(name))
         return PortDevicePath(n);
-    if (IsNetworkAddress(name) || name.startsWith(QLatin1Char('/')))
+    if (IsNetworkAddress(name)) {
+        QString host;
+        quint16 port = 0;
+        return ParseNetworkAddress(name, &host, &port) ? name : QString();
+    }
+    if (name.startsWith(QLatin1Char('/')))
         return name;
     return {};
 }
@@ -153,27 +160,98 @@ int Link::open()
             return 0;
         }
         RecordOpenFailure(PortNo, device, error);
+        failure_ = LinkFailure::PortNotOpened;
+        report(TrafficKind::OpenFailed, {}, PortFailureDetail().trimmed());
         return 1;
     }
     if (p.isOpen())
         return 0;
     failureText_.clear();
-    QString error;
     if (device_.isEmpty()) {
-        failureText_ = Str(3301).arg(address_);
+        openFailed(Str(3301).arg(address_));
         return 1;
     }
     const bool accessible = IsNetworkAddress(device_) || DeviceAccessible(device_);
     if (accessible && p.open(device_) && p.configure(LineSettingsText(BaudIndex)))
         return 0;
-    error = p.errorText();
+    quietOpenFailed();
+    return 1;
+}
+
+// Opens a quiet link's port without holding up the event loop (a network connection is waited
+// for by signal), then runs next with the outcome. The default link opens as it always has.
+void Link::openThen(std::function<void(bool)> next)
+{
+    if (default_ || port().isOpen() || device_.isEmpty()) {
+        next(open() == 0);
+        return;
+    }
+    failureText_.clear();
+    if (!IsNetworkAddress(device_) && !DeviceAccessible(device_)) {
+        quietOpenFailed();
+        next(false);
+        return;
+    }
+    opening_ = true;
+    stopRequested_ = false;
+    port().openAsync(device_, [this, next = std::move(next)](bool opened) {
+        opening_ = false;
+        if (stopRequested_) {
+            stopRequested_ = false;
+            port().close();
+            failure_ = LinkFailure::Stopped;
+            failureText_ = Str(3312);
+            next(false);
+            return;
+        }
+        if (opened && port().configure(LineSettingsText(BaudIndex))) {
+            next(true);
+            return;
+        }
+        quietOpenFailed();
+        next(false);
+    });
+}
+
+void Link::stop()
+{
+    if (opening_) {
+        stopRequested_ = true;
+        port().cancelOpen();
+    } else if (waiting_) {
+        wait_->stopped = true;
+        endWait();
+    }
+}
+
+void Link::stopped()
+{
+    report(TrafficKind::Stopped);
+    failure_ = LinkFailure::Stopped;
+    failureText_ = Str(3312);
+    CommErrFlag = true;
+    forceClose();
+    finish(1);
+}
+
+void Link::quietOpenFailed()
+{
+    CommPort &p = port();
+    const QString error = p.errorText();
     p.close();
     if (const int n = ComNumber(address_))
-        failureText_ = DescribePortFailure(DiagnoseOpenFailure(n, device_, error)).trimmed();
+        openFailed(DescribePortFailure(DiagnoseOpenFailure(n, device_, error)).trimmed());
     else
-        failureText_ = Str(3300).arg(address_, error.isEmpty() ? Str(3302) : error);
+        openFailed(Str(3300).arg(address_, error.isEmpty() ? Str(3302) : error));
+}
+
+// Keeps the reason a quiet link's port did not open, and puts it in the log.
+void Link::openFailed(const QString &reason)
+{
+    failure_ = LinkFailure::PortNotOpened;
+    failureText_ = reason;
     failureText_.replace(QLatin1String("\r\n"), QLatin1String(" "));
-    return 1;
+    report(TrafficKind::OpenFailed, {}, failureText_);
 }
 
 void Link::prepare()
@@ -249,6 +327,7 @@ void Link::beginWait(std::function<void()> then)
 {
     wait_ = std::make_unique<Wait>();
     wait_->then = std::move(then);
+    waiting_ = true;
     TimeoutFlag = false;
     CommPort &p = port();
     ReplyTimer &t = timer();
@@ -277,6 +356,7 @@ void Link::beginWait(std::function<void()> then)
 
 void Link::endWait()
 {
+    waiting_ = false;
     timer().stop();
     disconnect(wait_->readyRead);
     disconnect(wait_->timeout);
@@ -299,13 +379,19 @@ void Link::start(const QString &cmd, int expectedLength, const QString &arg, std
         return;
     }
     inProgress_ = true;
+    failure_ = LinkFailure::None;
     done_ = std::move(done);
+    openThen([this, cmd, expectedLength, arg](bool opened) {
+        if (!opened) {
+            finish(1);
+            return;
+        }
+        send(cmd, expectedLength, arg);
+    });
+}
 
-    if (open() == 1) {
-        report(TrafficKind::OpenFailed, {}, default_ ? PortFailureDetail().trimmed() : failureText_);
-        finish(1);
-        return;
-    }
+void Link::send(const QString &cmd, int expectedLength, const QString &arg)
+{
     CommErrFlag = false;
     TimeoutFlag = false;
     RecvData.clear();
@@ -314,6 +400,7 @@ void Link::start(const QString &cmd, int expectedLength, const QString &arg, std
     echoKey_ = frame.left(3);
     expectedLength_ = expectedLength;
     if (!sendFrame(frame)) {
+        failure_ = LinkFailure::SendFailed;
         if (quiet_)
             failureText_ = Str(3303).arg(address_);
         finish(1);
@@ -325,8 +412,23 @@ void Link::start(const QString &cmd, int expectedLength, const QString &arg, std
 void Link::checkReply()
 {
     const Reply reply = wait_->reply;
+    if (wait_->stopped) {
+        stopped();
+        return;
+    }
+    if (wait_->lost) {
+        // The port closed itself; its reason stays with it.
+        failure_ = LinkFailure::LineLost;
+        CommErrFlag = true;
+        const QString reason = port().errorText();
+        forceClose();
+        fail(LineLostMessage(reason));
+        finish(1);
+        return;
+    }
     if (TimeoutFlag) {
         report(TrafficKind::Timeout, {}, QString::number(TimeoutMs));
+        failure_ = LinkFailure::Timeout;
         CommErrFlag = true;
         forceClose();
         fail(TimeoutMessage());
@@ -336,6 +438,7 @@ void Link::checkReply()
     const QString text = reply.text();
     if (text.startsWith(QLatin1String("0%%"))) {
         takeAlarm(text);
+        failure_ = LinkFailure::Alarm;
         CommErrFlag = true;
         report(TrafficKind::Alarm, {}, alarmCode_, alarmText_);
         fail(AlarmMessageFor(alarmText_));
@@ -369,10 +472,23 @@ void Link::recover(BadReply why)
 {
     RecvData.clear();
     report(TrafficKind::Recovery);
+    failure_ = why == BadReply::Length ? LinkFailure::LengthError : LinkFailure::EchoMismatch;
     auto after = [this, why] {
+        if (wait_ && wait_->stopped) {
+            stopped();
+            return;
+        }
         const QString text = wait_ ? wait_->reply.text() : QString();
+        // The recovery frame's own outcome, before the failure it ends in.
+        if (wait_ && wait_->lost)
+            ;  // reported as the line lost by the wait itself
+        else if (wait_ && TimeoutFlag)
+            report(TrafficKind::Timeout, {}, QString::number(TimeoutMs));
+        else if (wait_ && !text.startsWith(QLatin1String("0%%")))
+            report(TrafficKind::RecoveryAnswered);
         if (text.startsWith(QLatin1String("0%%"))) {
             takeAlarm(text);
+            failure_ = LinkFailure::Alarm;
             CommErrFlag = true;
             report(TrafficKind::Alarm, {}, alarmCode_, alarmText_);
             close();
@@ -419,13 +535,16 @@ int Link::sendOnly(const QString &cmd, const QString &arg)
 {
     if (inProgress_)
         return 1;
-    if (open() == 1) {
-        report(TrafficKind::OpenFailed, {}, default_ ? PortFailureDetail().trimmed() : failureText_);
+    failure_ = LinkFailure::None;
+    if (open() == 1)
         return 1;
-    }
     CommErrFlag = false;
     RecvData.clear();
-    return sendFrame(cmd + arg) ? 0 : 1;
+    if (!sendFrame(cmd + arg)) {
+        failure_ = LinkFailure::SendFailed;
+        return 1;
+    }
+    return 0;
 }
 
 int Link::setCommMode()

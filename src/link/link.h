@@ -36,6 +36,19 @@ signals:
     void timeout();
 };
 
+// Why a link's last exchange failed.
+enum class LinkFailure {
+    None,
+    PortNotOpened,  // failureText() says why
+    SendFailed,     // the frame could not be written
+    Timeout,
+    LineLost,       // the connection closed or the device vanished during the wait
+    Alarm,          // alarmCode() / alarmText()
+    EchoMismatch,
+    LengthError,
+    Stopped,        // stop() ended it
+};
+
 class Link : public QObject {
     Q_OBJECT
 public:
@@ -90,6 +103,11 @@ public:
     int reset();
 
     bool inProgress() const { return inProgress_; }
+    // Ends the exchange in flight at once, whether it waits for a network connection or for a
+    // reply: it fails as LinkFailure::Stopped, nothing shown, and the port is closed. A frame
+    // already sent may still have reached the controller. Nothing happens between exchanges.
+    void stop();
+    LinkFailure lastFailure() const { return failure_; }
     // Installs t (not owned) as the reply timer; nullptr restores the link's own.
     void setReplyTimer(ReplyTimer *t) { testTimer_ = t; }
     // A quiet link's last failure: what the window would have shown, lines joined by spaces.
@@ -103,6 +121,12 @@ private:
     struct Wait;
     enum class BadReply { Length, Echo };
 
+    void openThen(std::function<void(bool)> next);
+    void send(const QString &cmd, int expectedLength, const QString &arg);
+    void quietOpenFailed();
+    // Ends a wait that stop() cut short.
+    void stopped();
+    void openFailed(const QString &reason);
     void report(TrafficKind kind, const QByteArray &bytes = {}, const QString &detail = {}, const QString &text = {});
     void fail(const QString &message);
     bool sendFrame(const QString &frame);
@@ -123,6 +147,10 @@ private:
     ReplyTimer *testTimer_ = nullptr;
     std::unique_ptr<Wait> wait_;
     bool inProgress_ = false;
+    bool opening_ = false;
+    bool waiting_ = false;
+    bool stopRequested_ = false;
+    LinkFailure failure_ = LinkFailure::None;
     QString failureText_;
     QString alarmCode_;
     QString alarmText_;

@@ -93,6 +93,9 @@ void QtCommPort::onError(QSerialPort::SerialPortError error)
     // it so the lamp shows the truth and the next operation opens it afresh.
     const bool lineGone = error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
     if (lineGone && port_.isOpen()) {
+        // What the system says of a vanished device ("Resource temporarily unavailable",
+        // "Inappropriate ioctl for device") would mislead more than it tells: the loss is the news.
+        lastError_.clear();
         port_.close();
         emit lineLost();
     }
@@ -118,6 +121,18 @@ bool DeviceCommPort::open(const QString &device)
     active_ = device.startsWith(QLatin1String("tcp://"), Qt::CaseInsensitive) ? static_cast<CommPort *>(&tcp_)
                                                                                : &serial_;
     return active_->open(device);
+}
+
+void DeviceCommPort::openAsync(const QString &device, std::function<void(bool)> done)
+{
+    active_->close();
+    active_ = IsNetworkAddress(device) ? static_cast<CommPort *>(&tcp_) : &serial_;
+    active_->openAsync(device, std::move(done));
+}
+
+void DeviceCommPort::cancelOpen()
+{
+    active_->cancelOpen();
 }
 
 void DeviceCommPort::prepare(const QString &device)

@@ -38,6 +38,8 @@ public:
 
     bool open(const QString &device) override;
     void prepare(const QString &device) override;
+    void openAsync(const QString &device, std::function<void(bool)> done) override;
+    void cancelOpen() override;
     bool configure(const QString &lineSettings) override;
     void close() override;
     bool isOpen() const override;

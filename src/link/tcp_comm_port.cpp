@@ -41,7 +41,7 @@ void TcpCommPort::prepare(const QString &device)
     connectDeadline_.setRemainingTime(kConnectMs);
 }
 
-bool TcpCommPort::open(const QString &device)
+bool TcpCommPort::beginConnection(const QString &device)
 {
     QString host;
     quint16 port = 0;
@@ -57,6 +57,74 @@ bool TcpCommPort::open(const QString &device)
         socket_.connectToHost(host, port);
         connectDeadline_.setRemainingTime(kConnectMs);
     }
+    return true;
+}
+
+void TcpCommPort::openAsync(const QString &device, std::function<void(bool)> done)
+{
+    if (openDone_) {
+        done(false);
+        return;
+    }
+    if (!beginConnection(device)) {
+        done(false);
+        return;
+    }
+    if (socket_.state() == QAbstractSocket::ConnectedState) {
+        socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        open_ = true;
+        done(true);
+        return;
+    }
+    if (socket_.state() == QAbstractSocket::UnconnectedState) {
+        // Refused before the wait began (the error is already in).
+        if (lastError_.isEmpty())
+            lastError_ = socket_.errorString();
+        socket_.abort();
+        done(false);
+        return;
+    }
+    openDone_ = std::move(done);
+    openConnected_ = connect(&socket_, &QTcpSocket::connected, this, [this] { settleOpen(true); });
+    openFailed_ = connect(&socket_, &QTcpSocket::errorOccurred, this, [this] { settleOpen(false); });
+    openTimer_.setSingleShot(true);
+    openTimer_.disconnect();
+    connect(&openTimer_, &QTimer::timeout, this,
+            [this] { settleOpen(false, QStringLiteral("Socket operation timed out")); });
+    openTimer_.start(int(qMax<qint64>(1, connectDeadline_.remainingTime())));
+}
+
+void TcpCommPort::cancelOpen()
+{
+    if (openDone_)
+        settleOpen(false, QStringLiteral("stopped while connecting"));
+}
+
+void TcpCommPort::settleOpen(bool connected, const QString &error)
+{
+    openTimer_.stop();
+    disconnect(openConnected_);
+    disconnect(openFailed_);
+    const auto done = std::move(openDone_);
+    openDone_ = nullptr;
+    if (connected) {
+        socket_.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+        open_ = true;
+    } else {
+        if (!error.isEmpty())
+            lastError_ = error;
+        else if (lastError_.isEmpty())
+            lastError_ = socket_.errorString();
+        socket_.abort();
+    }
+    if (done)
+        done(connected);
+}
+
+bool TcpCommPort::open(const QString &device)
+{
+    if (!beginConnection(device))
+        return false;
     if (socket_.state() != QAbstractSocket::ConnectedState) {
         const bool connected = WaitsOnEventLoop()
                                    ? waitForConnectionOnEventLoop()

@@ -6,6 +6,7 @@
 
 #include <QDeadlineTimer>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace kz {
 
@@ -19,6 +20,10 @@ public:
     bool open(const QString &device) override;
     // Starts connecting to device without waiting.
     void prepare(const QString &device) override;
+    // Connects (or takes over what prepare() started) and calls done when the connection is made,
+    // refused, or the deadline passes.
+    void openAsync(const QString &device, std::function<void(bool)> done) override;
+    void cancelOpen() override;
     bool configure(const QString &lineSettings) override;
     void close() override;
     bool isOpen() const override;
@@ -42,6 +47,10 @@ private:
     // Waits on the event loop, user input held back, until the connection is made or fails or
     // the deadline passes. True when connected.
     bool waitForConnectionOnEventLoop();
+    // Starts the connection to device unless prepare() started it already.
+    bool beginConnection(const QString &device);
+    // Ends an openAsync: done runs once.
+    void settleOpen(bool connected, const QString &error = {});
 
     QTcpSocket socket_;
     QString lastError_;
@@ -49,6 +58,10 @@ private:
     // The connection prepare() started, and when its wait ends.
     QString preparing_;
     QDeadlineTimer connectDeadline_;
+    // The openAsync waiting, if any.
+    std::function<void(bool)> openDone_;
+    QTimer openTimer_;
+    QMetaObject::Connection openConnected_, openFailed_;
 };
 
 // Splits "tcp://host:port"; false when it is not one.

@@ -18,8 +18,10 @@ enum class TrafficKind {
     EchoMismatch,  // detail: the echo expected
     LengthError,   // detail: "expected N, got M"
     Recovery,      // the recovery frame "0CM0" follows
+    RecoveryAnswered,  // the controller answered the recovery frame
     OpenFailed,    // detail: the reason the port could not be opened
     LineLost,      // the line vanished during the wait
+    Stopped,       // the user stopped the exchange before it ended
 };
 
 struct TrafficRecord {
