@@ -1,9 +1,9 @@
 #pragma once
-// kzpc-cli's work: one job per port, each on its own link, all on one event loop. A job is a list
-// of exchanges; between two of them it may stop (Ctrl+C) and its outcome says what was done.
+// kzpc-cli's work: one run per port, each on a controller session of its own, all on one event
+// loop. A run chains the session's operations; a stop (Ctrl+C) ends the one in flight at once, and
+// the run's record says what was and was not done.
 
-#include "link/link.h"
-#include "params/parameter_set.h"
+#include "link/controller_session.h"
 
 #include <QObject>
 #include <QString>
@@ -14,47 +14,37 @@ namespace kzcli {
 
 enum class Result { Running, Ok, Failed, Stopped };
 
-// One frame of a job. after (if any) runs on the good reply (or, for a frame that awaits none,
-// once it is sent) and returns an error text to fail.
-struct Step {
-    QString cmd;
-    int replyLength = 0;
-    QString arg;
-    int timeoutMs = 5000;
-    bool sendOnly = false;
-    QString block;  // a "0WD" frame: the block it writes
-    std::function<QString()> after;
-};
-
-class PortJob : public QObject {
+class PortRun : public QObject {
     Q_OBJECT
 public:
-    explicit PortJob(const QString &portName, QObject *parent = nullptr);
+    PortRun(const QString &portName, int frameCount, QObject *parent = nullptr);
 
-    kz::Link &link() { return link_; }
-    QString portName() const { return link_.name(); }
-    void add(Step step) { steps_.append(std::move(step)); }
-    // The message of a successful end, once the last step is done.
-    void setDoneMessage(std::function<QString()> message) { doneMessage_ = std::move(message); }
+    kz::ControllerSession &session() { return session_; }
+    QString portName() const { return session_.portName(); }
 
-    void start();
-    // Stops at once: a connection or a reply still awaited is given up, and no further frame goes out.
+    // Starts the run: first(this) begins the chain of session operations; each step ends with
+    // succeed(), fail() or failWith().
+    void start(std::function<void(PortRun *)> first);
+    // Stops at once: a connection or a reply still awaited is given up, no further frame goes out.
     void requestStop();
+    bool stopRequested() const { return stopRequested_; }
+
+    // Continues the chain with next unless a stop came in the meantime.
+    void then(std::function<void()> next);
+    void succeed(const QString &message);
+    // A session operation that did not succeed: its outcome decides result and message.
+    void fail(const kz::Outcome &outcome);
+    // A check after a good exchange that failed: kind is the JSON failure word.
+    void failWith(const QString &kind, const QString &message);
 
     Result result() const { return result_; }
     QString message() const { return message_; }
-    int stepsDone() const { return next_; }
-    int stepCount() const { return int(steps_.size()); }
-    // The blocks of the job's "0WD" frames: acknowledged, sent without an acknowledgement (a
-    // stop or a failure while its reply was awaited), and not sent.
-    QStringList written() const { return written_; }
-    QStringList unacknowledged() const { return unacknowledged_; }
-    QStringList notWritten() const;
-    // Why the job failed, as the link saw it (None for a check that failed after a good reply).
-    kz::LinkFailure linkFailure() const { return linkFailure_; }
+    QString failureKind() const { return failureKind_; }
+    int framesDone() const { return framesDone_; }
+    int frameCount() const { return frameCount_; }
 
-    // Filled by the steps: the reply to each "0RD", and extras for the JSON output.
-    QStringList replies;
+    // The record, filled by the steps.
+    QString alarmCode;
     QString version;
     struct Difference {
         QString group;
@@ -63,37 +53,27 @@ public:
         qint32 controller = 0;
     };
     QList<Difference> differences;
+    kz::WriteAccount account;
     bool readBackCompared = false;
     bool resetSent = false;
-    QString savedFile;   // read: where the data went ("-": standard output)
+    QString savedFile;      // read: where the data went ("-": standard output)
     bool replaced = false;  // read: an earlier file of that name was replaced
-    QString failureKind;    // set by a step's check that failed: "differs", "save", "bad-reply"
 
 signals:
     void progressed();
     void finished();
 
 private:
-    void runNext();
     void end(Result result, const QString &message);
 
-    kz::Link link_;
-    QList<Step> steps_;
-    int next_ = 0;
+    kz::ControllerSession session_;
+    int frameCount_;
+    int framesDone_ = 0;
+    int framesBefore_ = 0;  // frames of the operations that have ended
     bool stopRequested_ = false;
     Result result_ = Result::Running;
     QString message_;
-    QStringList written_;
-    QStringList unacknowledged_;
-    kz::LinkFailure linkFailure_ = kz::LinkFailure::None;
-    std::function<QString()> doneMessage_;
+    QString failureKind_;
 };
-
-// Steps of the operations, shared by every port of a run.
-void AddCommMode(PortJob &job);
-// The five "0RD" frames; the replies land in job.replies, and afterAll (if any) runs on the last.
-void AddReadBlocks(PortJob &job, std::function<QString()> afterAll = {});
-// Turns job.replies into a parameter set; false when they hold no data.
-bool SetFromReplies(const QStringList &replies, kz::ParameterSet *set);
 
 }  // namespace kzcli

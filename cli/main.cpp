@@ -2,7 +2,6 @@
 
 #include "fleet.h"
 
-#include "core/prompts.h"
 #include "core/settings.h"
 #include "core/strings.h"
 #include "core/version.h"
@@ -12,6 +11,7 @@
 #include "link/link.h"
 #include "link/tcp_comm_port.h"
 #include "params/check_chain.h"
+#include "link/controller_session.h"
 #include "params/data_image.h"
 #include "params/field_table.h"
 #include "params/parameter_set.h"
@@ -108,27 +108,6 @@ still awaited; the report then tells, for each port, what was done and what was 
 Exit status: 0 when every port succeeded, 1 when any failed or was stopped or FILE
 was refused, 2 for a usage error.)";
 
-// Messages that the shared checks would show in a box become the failure text.
-class CapturedPrompts final : public Prompts {
-public:
-    MsgAnswer message(const QString &text, MsgButtons buttons, MsgIcon) override
-    {
-        last = text;
-        last.replace(QLatin1String("\r\n"), QLatin1String(" "));
-        last = last.simplified();
-        return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgAnswer::No
-                                                                                  : MsgAnswer::Cancel;
-    }
-    FileDialogResult openFile(const FileDialogRequest &) override { return {}; }
-    FileDialogResult saveFile(const FileDialogRequest &) override { return {}; }
-    bool printDialog(QPrinter *) override { return false; }
-    bool pageSetupDialog(QPrinter *) override { return false; }
-    // Differences are printed with both values by the command itself.
-    void table(const TableRequest &) override {}
-    void beep() override {}
-    QString last;
-};
-
 int g_signalWrite = -1;
 
 void OnSigint(int)
@@ -220,25 +199,26 @@ QStringList DeviceKeys(const QString &device)
     return {canonical.isEmpty() ? device : canonical};
 }
 
-// Reads FILE and checks it as the window does before a write: 0 and the set, or 1 with the
-// message the window would have shown.
-int LoadChecked(const QString &path, CapturedPrompts &prompts, ParameterSet *set, QString *error)
+// Reads FILE and checks it as the window does before a write: the set, or the message the window
+// would have shown.
+bool LoadChecked(const QString &path, ParameterSet *set, QString *error)
 {
-    if (ReadDataFile(path) == 1) {
-        *error = prompts.last;
-        return 1;
+    const DataFileRead read = LoadDataFile(path);
+    if (!read.ok()) {
+        *error = read.message;
+    } else if (const QString outOfRange = OutOfRangeFields(read.set, true); !outOfRange.isEmpty()) {
+        *error = RangeReportText(outOfRange);
+    } else {
+        *set = read.set;
+        return true;
     }
-    Hensu = Temp;
-    if (Check_DataRange(true) == 1) {
-        *error = prompts.last;
-        return 1;
-    }
-    *set = Hensu;
-    return 0;
+    error->replace(QLatin1String("\r\n"), QLatin1String(" "));
+    *error = error->simplified();
+    return false;
 }
 
 // "caption: file F, controller C" for each difference (staged: the controller, current: the file).
-QString DifferenceText(const QList<VerifyDifference> &diffs, PortJob &job)
+QString DifferenceText(const QList<VerifyDifference> &diffs, PortRun &job)
 {
     QStringList parts;
     for (const VerifyDifference &d : diffs) {
@@ -250,38 +230,18 @@ QString DifferenceText(const QList<VerifyDifference> &diffs, PortJob &job)
 }
 
 // What a write that did not end well did and did not do.
-QString WriteReport(const PortJob &job)
+QString WriteReport(const PortRun &job)
 {
     const QString none = Str(3314);
     const auto list = [&none](const QStringList &blocks) {
         return blocks.isEmpty() ? none : blocks.join(QLatin1Char(' '));
     };
-    QStringList parts{Str(3313).arg(list(job.written()), list(job.notWritten()))};
-    if (!job.unacknowledged().isEmpty())
-        parts.append(Str(3331).arg(list(job.unacknowledged())));
+    QStringList parts{Str(3313).arg(list(job.account.written), list(job.account.notWritten))};
+    if (!job.account.unacknowledged.isEmpty())
+        parts.append(Str(3331).arg(list(job.account.unacknowledged)));
     parts.append(Str(job.readBackCompared ? 3324 : 3325));
     parts.append(Str(job.resetSent ? 3326 : 3327));
     return parts.join(QLatin1String("; "));
-}
-
-QString FailureWord(const PortJob &job)
-{
-    if (job.result() == Result::Stopped)
-        return QStringLiteral("stopped");
-    if (!job.failureKind.isEmpty())
-        return job.failureKind;
-    switch (job.linkFailure()) {
-    case LinkFailure::PortNotOpened: return QStringLiteral("port");
-    case LinkFailure::SendFailed:
-    case LinkFailure::LineLost: return QStringLiteral("line-lost");
-    case LinkFailure::Timeout: return QStringLiteral("timeout");
-    case LinkFailure::Alarm: return QStringLiteral("alarm");
-    case LinkFailure::EchoMismatch: return QStringLiteral("echo-mismatch");
-    case LinkFailure::LengthError: return QStringLiteral("length-error");
-    case LinkFailure::Stopped: return QStringLiteral("stopped");
-    case LinkFailure::None: break;
-    }
-    return QStringLiteral("bad-reply");
 }
 
 }  // namespace
@@ -405,128 +365,140 @@ int main(int argc, char **argv)
     if (parser.isSet(noResetOpt) && command != QLatin1String("write"))
         return UsageError(QStringLiteral("--no-reset belongs to write"));
 
-    CapturedPrompts prompts;
-    SetPrompts(&prompts);
-
     ParameterSet fileSet;
-    QList<int> writeSlots;
-    BlockTable blocks;
     const QString fileName = QFileInfo(file).fileName();
     if (!file.isEmpty()) {
         QString error;
-        if (LoadChecked(file, prompts, &fileSet, &error) == 1)
+        if (!LoadChecked(file, &fileSet, &error))
             return FileError(file, error);
-        if (command == QLatin1String("write")) {
-            if (SetData2PSDA(true) == 1)
-                return FileError(file, prompts.last);
-            blocks = PSDA;
-            writeSlots = WriteSlots(true);
-        }
+        if (command == QLatin1String("write") && !WriteBlocksFor(fileSet))
+            return FileError(file, StrLines({248, 249}).replace(QLatin1String("\r\n"), QLatin1String(" ")));
     }
 
-    QList<PortJob *> jobs;
-    for (const QString &port : ports) {
-        auto *job = new PortJob(port, &app);
-        jobs.append(job);
-        AddCommMode(*job);
-        if (command == QLatin1String("read")) {
-            const QString target = targetOf.value(port);
-            AddReadBlocks(*job, [job, target] {
-                ParameterSet set;
-                if (!SetFromReplies(job->replies, &set)) {
-                    job->failureKind = QStringLiteral("bad-reply");
-                    return Str(212);
-                }
+    const bool reset = !parser.isSet(noResetOpt);
+    // Frames per port, for the progress line.
+    int frames = 6;  // read and verify: communication mode and the five blocks
+    if (command == QLatin1String("write"))
+        frames = 1 + 1 + int(WriteSlots(true).size()) + 6 + (reset ? 2 : 0);
+    else if (command == QLatin1String("version") || mode == QLatin1String("external"))
+        frames = 2;
+    else if (command == QLatin1String("mode"))
+        frames = 1;
+
+    // Each command as a chain of session operations; every step either goes on or ends the run.
+    const auto compare = [fileSet](PortRun *run, const ParameterSet &fromController, const QString &message,
+                                   std::function<void()> onEqual) {
+        const auto diffs = VerifyDifferences(fromController, fileSet, true);
+        if (diffs.isEmpty()) {
+            onEqual();
+            return;
+        }
+        run->failWith(QStringLiteral("differs"), message.arg(DifferenceText(diffs, *run)));
+    };
+    std::function<void(PortRun *)> first;
+    if (command == QLatin1String("read")) {
+        first = [targetOf](PortRun *run) {
+            const QString target = targetOf.value(run->portName());
+            run->session().readParameters([run, target](const Outcome &o, const ParameterSet &set) {
+                if (!o.ok())
+                    return run->fail(o);
                 if (target == QLatin1String("-")) {
                     const QByteArray bytes = DataFileBytes(set);
                     if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size())
-                        || std::fflush(stdout) != 0) {
-                        job->failureKind = QStringLiteral("save");
-                        return Str(3319).arg(QStringLiteral("-"), QString::fromLocal8Bit(std::strerror(errno)));
-                    }
-                    job->savedFile = target;
-                    return QString();
+                        || std::fflush(stdout) != 0)
+                        return run->failWith(QStringLiteral("save"),
+                                             Str(3319).arg(QStringLiteral("-"), QString::fromLocal8Bit(std::strerror(errno))));
+                    run->savedFile = target;
+                    return run->succeed(Str(3329));
                 }
                 const bool existed = QFileInfo::exists(target);
                 QString error;
-                if (!WriteDataFile(target, set, &error)) {
-                    job->failureKind = QStringLiteral("save");
-                    return Str(3319).arg(target, error);
+                if (!WriteDataFile(target, set, &error))
+                    return run->failWith(QStringLiteral("save"), Str(3319).arg(target, error));
+                run->savedFile = target;
+                run->replaced = existed;
+                run->succeed(Str(existed ? 3328 : 3304).arg(target));
+            });
+        };
+    } else if (command == QLatin1String("write")) {
+        // Communication mode, then the write (which begins with it again, as the window's does), the
+        // read-back and its comparison, then the reset.
+        const auto resetStep = [](PortRun *run) {
+            run->session().reset([run](const Outcome &o) {
+                if (!o.ok())
+                    return run->fail(o);
+                run->resetSent = true;
+                run->succeed(Str(3306));
+            });
+        };
+        const auto readBackStep = [compare, reset, resetStep](PortRun *run) {
+            run->session().readParameters([=](const Outcome &o, const ParameterSet &readBack) {
+                if (!o.ok())
+                    return run->fail(o);
+                run->readBackCompared = true;
+                compare(run, readBack, Str(3307), [=] {
+                    if (!reset)
+                        return run->succeed(Str(3305));
+                    run->then([=] { resetStep(run); });
+                });
+            });
+        };
+        const auto writeStep = [fileSet, readBackStep](PortRun *run) {
+            run->session().writeParameters(fileSet, true, [=](const Outcome &o, const WriteAccount &account) {
+                run->account = account;
+                if (!o.ok())
+                    return run->fail(o);
+                run->then([=] { readBackStep(run); });
+            });
+        };
+        first = [writeStep](PortRun *run) {
+            run->session().setCommunicationMode([=](const Outcome &o) {
+                if (!o.ok())
+                    return run->fail(o);
+                run->then([=] { writeStep(run); });
+            });
+        };
+    } else if (command == QLatin1String("verify")) {
+        first = [fileName, compare](PortRun *run) {
+            run->session().readParameters([=](const Outcome &o, const ParameterSet &fromController) {
+                if (!o.ok())
+                    return run->fail(o);
+                compare(run, fromController, Str(3309).arg(fileName, QStringLiteral("%1")),
+                        [run, fileName] { run->succeed(Str(3308).arg(fileName)); });
+            });
+        };
+    } else {
+        first = [command, mode](PortRun *run) {
+            run->session().setCommunicationMode([=](const Outcome &o) {
+                if (!o.ok())
+                    return run->fail(o);
+                if (command == QLatin1String("version")) {
+                    run->then([run] {
+                        run->session().readVersion([run](const Outcome &o, const QString &version) {
+                            if (!o.ok())
+                                return run->fail(o);
+                            run->version = version;
+                            run->succeed(Str(3311).arg(version));
+                        });
+                    });
+                } else if (mode == QLatin1String("external")) {
+                    run->then([run] {
+                        run->session().setExternalMode([run](const Outcome &o) {
+                            if (!o.ok())
+                                return run->fail(o);
+                            run->succeed(Str(229));
+                        });
+                    });
+                } else {
+                    run->succeed(Str(230));
                 }
-                job->savedFile = target;
-                job->replaced = existed;
-                return QString();
             });
-            job->setDoneMessage([job] {
-                if (job->savedFile == QLatin1String("-"))
-                    return Str(3329);
-                return Str(job->replaced ? 3328 : 3304).arg(job->savedFile);
-            });
-        } else if (command == QLatin1String("write")) {
-            // Communication mode twice before the blocks, as the window's write sends it.
-            AddCommMode(*job);
-            for (int slot : writeSlots) {
-                Step step{QLatin1String(kWriteCommand), kBlockReplyLength, blocks[slot], kBlockTimeoutMs, false,
-                          blocks[slot].left(2), {}};
-                job->add(std::move(step));
-            }
-            AddCommMode(*job);
-            AddReadBlocks(*job, [job, fileSet] {
-                ParameterSet readBack;
-                if (!SetFromReplies(job->replies, &readBack)) {
-                    job->failureKind = QStringLiteral("bad-reply");
-                    return Str(212);
-                }
-                job->readBackCompared = true;
-                const auto diffs = VerifyDifferences(readBack, fileSet, true);
-                if (diffs.isEmpty())
-                    return QString();
-                job->failureKind = QStringLiteral("differs");
-                return Str(3307).arg(DifferenceText(diffs, *job));
-            });
-            const bool reset = !parser.isSet(noResetOpt);
-            if (reset) {
-                AddCommMode(*job);
-                job->add({QLatin1String(kResetFrame), 0, QString(), 1000, true, {}, [job] {
-                              job->resetSent = true;
-                              return QString();
-                          }});
-            }
-            job->setDoneMessage([reset] { return Str(reset ? 3306 : 3305); });
-        } else if (command == QLatin1String("verify")) {
-            AddReadBlocks(*job, [job, fileSet, fileName] {
-                ParameterSet fromController;
-                if (!SetFromReplies(job->replies, &fromController)) {
-                    job->failureKind = QStringLiteral("bad-reply");
-                    return Str(212);
-                }
-                const auto diffs = VerifyDifferences(fromController, fileSet, true);
-                if (diffs.isEmpty())
-                    return QString();
-                job->failureKind = QStringLiteral("differs");
-                return Str(3309).arg(fileName, DifferenceText(diffs, *job));
-            });
-            job->setDoneMessage([fileName] { return Str(3308).arg(fileName); });
-        } else if (command == QLatin1String("version")) {
-            job->add({QLatin1String(kVersionCommand), kVersionReplyLength, QString(), kBlockTimeoutMs, false, {},
-                      [job] {
-                          job->version = VersionOf(job->link().RecvData);
-                          return QString();
-                      }});
-            job->setDoneMessage([job] { return Str(3311).arg(job->version); });
-        } else if (mode == QLatin1String("external")) {
-            job->add({QLatin1String(kExternalModeFrame), kCommModeReplyLength, QString(), kBlockTimeoutMs, false, {},
-                      [job] {
-                          if (job->link().RecvData.left(4) == QLatin1String(kExternalModeFrame))
-                              return QString();
-                          job->failureKind = QStringLiteral("bad-reply");
-                          return Str(212);
-                      }});
-            job->setDoneMessage([] { return Str(229); });
-        } else {
-            job->setDoneMessage([] { return Str(230); });
-        }
+        };
     }
+
+    QList<PortRun *> jobs;
+    for (const QString &port : ports)
+        jobs.append(new PortRun(port, frames, &app));
 
     // Ctrl+C: every port stops at once.
     int pipeFds[2];
@@ -541,7 +513,7 @@ int main(int argc, char **argv)
         char buf[16];
         while (::read(pipeFds[0], buf, sizeof buf) > 0) {
         }
-        for (PortJob *job : jobs)
+        for (PortRun *job : jobs)
             job->requestStop();
     });
     struct sigaction action {};
@@ -556,24 +528,24 @@ int main(int argc, char **argv)
     const bool progress = !json && !toStdout && ::isatty(STDOUT_FILENO);
     auto showProgress = [&] {
         QStringList parts;
-        for (PortJob *job : jobs)
-            parts.append(QStringLiteral("%1 %2/%3").arg(job->portName()).arg(job->stepsDone()).arg(job->stepCount()));
+        for (PortRun *job : jobs)
+            parts.append(QStringLiteral("%1 %2/%3").arg(job->portName()).arg(job->framesDone()).arg(job->frameCount()));
         std::printf("\r\033[K%s", qPrintable(parts.join(QLatin1String("  "))));
         std::fflush(stdout);
     };
     // The network connections of all ports are under way before any port starts; each port
     // starts its frames as soon as its own connection is made.
-    for (PortJob *job : jobs)
-        job->link().prepare();
+    for (PortRun *job : jobs)
+        job->session().prepare();
     int running = int(jobs.size());
-    for (PortJob *job : jobs) {
+    for (PortRun *job : jobs) {
         if (progress)
-            QObject::connect(job, &PortJob::progressed, &app, showProgress);
-        QObject::connect(job, &PortJob::finished, &app, [&] {
+            QObject::connect(job, &PortRun::progressed, &app, showProgress);
+        QObject::connect(job, &PortRun::finished, &app, [&] {
             if (--running == 0)
                 QCoreApplication::quit();
         });
-        job->start();
+        job->start(first);
     }
     if (progress)
         showProgress();
@@ -584,7 +556,7 @@ int main(int argc, char **argv)
     bool allOk = true;
     QJsonArray out;
     const bool writing = command == QLatin1String("write");
-    for (PortJob *job : jobs) {
+    for (PortRun *job : jobs) {
         QString message = job->message();
         if (job->result() != Result::Ok)
             allOk = false;
@@ -592,13 +564,13 @@ int main(int argc, char **argv)
             message += QStringLiteral(" (") + WriteReport(*job) + QLatin1Char(')');
         if (json) {
             QJsonObject o{{QStringLiteral("port"), job->portName()},
-                          {QStringLiteral("device"), job->link().device()},
+                          {QStringLiteral("device"), job->session().device()},
                           {QStringLiteral("result"), ResultWord(job->result())},
                           {QStringLiteral("message"), message}};
             if (job->result() != Result::Ok)
-                o.insert(QStringLiteral("failure"), FailureWord(*job));
-            if (!job->link().alarmCode().isEmpty() && job->linkFailure() == LinkFailure::Alarm)
-                o.insert(QStringLiteral("alarm"), job->link().alarmCode());
+                o.insert(QStringLiteral("failure"), job->failureKind());
+            if (!job->alarmCode.isEmpty())
+                o.insert(QStringLiteral("alarm"), job->alarmCode);
             if (command == QLatin1String("read")) {
                 if (!job->savedFile.isEmpty()) {
                     o.insert(QStringLiteral("file"), job->savedFile);
@@ -612,9 +584,9 @@ int main(int argc, char **argv)
             if (!mode.isEmpty())
                 o.insert(QStringLiteral("mode"), mode);
             if (writing) {
-                o.insert(QStringLiteral("written"), QJsonArray::fromStringList(job->written()));
-                o.insert(QStringLiteral("unacknowledged"), QJsonArray::fromStringList(job->unacknowledged()));
-                o.insert(QStringLiteral("notWritten"), QJsonArray::fromStringList(job->notWritten()));
+                o.insert(QStringLiteral("written"), QJsonArray::fromStringList(job->account.written));
+                o.insert(QStringLiteral("unacknowledged"), QJsonArray::fromStringList(job->account.unacknowledged));
+                o.insert(QStringLiteral("notWritten"), QJsonArray::fromStringList(job->account.notWritten));
                 o.insert(QStringLiteral("readBackCompared"), job->readBackCompared);
                 o.insert(QStringLiteral("resetSent"), job->resetSent);
             }

@@ -268,12 +268,15 @@ bool WriteDataFile(const QString &path, const ParameterSet &set, QString *error)
     return false;
 }
 
-int ReadDataFile(const QString &path)
+DataFileRead LoadDataFile(const QString &path, const ParameterSet &base)
 {
+    DataFileRead out;
+    out.set = base;
     // The message says which file and why on a line of its own after the two of the message.
-    const auto cannotRead = [&path](const QString &why) {
-        MsgOk(StrLines({279, 280}) + QLatin1String("\r\n") + QDir::toNativeSeparators(path) + QLatin1String(": ") + why);
-        return 1;
+    const auto cannotRead = [&path, &out](const QString &why) {
+        out.result = DataFileRead::Result::CannotRead;
+        out.message = StrLines({279, 280}) + QLatin1String("\r\n") + QDir::toNativeSeparators(path) + QLatin1String(": ") + why;
+        return out;
     };
 
     QFile file;
@@ -295,8 +298,9 @@ int ReadDataFile(const QString &path)
     if (first == FieldReader::Next::ReadError)
         return cannotRead(fieldFailure(first, 1));
     if (first != FieldReader::Next::Field || identifier != kDataFileId) {
-        MsgOk(StrLines({277, 278}));
-        return 1;
+        out.result = DataFileRead::Result::NotADataFile;
+        out.message = StrLines({277, 278});
+        return out;
     }
 
     std::array<QByteArray, kFileFields - 1> numbers;
@@ -321,8 +325,19 @@ int ReadDataFile(const QString &path)
                 const int number = int(text - numbers.cbegin()) + 1;  // the identifier is field 1
                 return cannotRead(Str(3010).arg(number).arg(FieldDisplayName(field), ShownFieldText(fieldText)));
             }
-            ValueOf(Temp, field) = *value;
+            ValueOf(out.set, field) = *value;
         }
+    }
+    return out;
+}
+
+int ReadDataFile(const QString &path)
+{
+    const DataFileRead read = LoadDataFile(path, Temp);
+    Temp = read.set;
+    if (!read.ok()) {
+        MsgOk(read.message);
+        return 1;
     }
     DataChanged = false;
     return 0;

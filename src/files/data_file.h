@@ -49,4 +49,16 @@ bool WriteDataFile(const QString &path, const ParameterSet &set, QString *error 
 // its width. No accepted range applies here.
 int ReadDataFile(const QString &path);
 
+// What reading a data file gave, without a message shown: the set (starting from base, so that
+// a field that does not convert leaves the ones before it stored, as ReadDataFile does in Temp)
+// and, on failure, what the user is told.
+struct DataFileRead {
+    enum class Result { Read, NotADataFile, CannotRead };
+    Result result = Result::Read;
+    ParameterSet set;
+    QString message;  // the whole message ReadDataFile would show; empty when read
+    bool ok() const { return result == Result::Read; }
+};
+DataFileRead LoadDataFile(const QString &path, const ParameterSet &base = {});
+
 }  // namespace kz

@@ -68,16 +68,26 @@ int Torikomi_Data(const ScreenTexts &screen, bool groupsActive)
     return 0;
 }
 
-int Check_DataRange(bool groupsActive)
+QString OutOfRangeFields(const ParameterSet &set, bool groupsActive)
 {
-    OutOfRangeList = GroupedFieldList(groupsActive, [](Field field) {
+    return GroupedFieldList(groupsActive, [&set](Field field) {
         const FieldInfo &info = Info(field);
-        const qint32 value = ValueOf(Hensu, field);
+        const qint32 value = ValueOf(set, field);
         return value < info.min || value > info.max;
     });
+}
+
+QString RangeReportText(const QString &outOfRange)
+{
+    return StrLines({244, 245}) + kCrLf + outOfRange;
+}
+
+int Check_DataRange(bool groupsActive)
+{
+    OutOfRangeList = OutOfRangeFields(Hensu, groupsActive);
     if (OutOfRangeList.isEmpty())
         return 0;
-    MsgOk(StrLines({244, 245}) + kCrLf + OutOfRangeList);
+    MsgOk(RangeReportText(OutOfRangeList));
     return 1;
 }
 

@@ -8,6 +8,8 @@
 // enabled). While the groups are inactive, the sensor and homing fields are neither checked, taken
 // nor range-tested, and keep their values in Hensu.
 
+#include "params/parameter_set.h"
+
 #include <QHash>
 #include <QString>
 
@@ -33,6 +35,11 @@ int Check_DataUmu(const ScreenTexts &screen, bool groupsActive);
 // that fits its field's width; the fields taken before it keep their new values.
 int Torikomi_Data(const ScreenTexts &screen, bool groupsActive);
 
+// The fields of set outside their accepted ranges, listed per group by caption as the range report
+// shows them; empty when all are in range. Shows nothing.
+QString OutOfRangeFields(const ParameterSet &set, bool groupsActive);
+// The range report's whole text for a list of OutOfRangeFields().
+QString RangeReportText(const QString &outOfRange);
 // Checks Hensu against the accepted ranges. 1 (report shown) when anything is out of range; the
 // report lists, per group, the captions of the failing fields.
 int Check_DataRange(bool groupsActive);

@@ -113,49 +113,102 @@ qint32 SpeedFromByte(quint32 byte)
 
 }  // namespace
 
+namespace {
+
+// The text of slot (1 to 7) for set; nullopt when its speed does not fit.
+std::optional<QString> BlockText(const ParameterSet &h, int slot)
+{
+    const auto profile = [&h](bool second) -> std::optional<QString> {
+        const auto speed = SpeedByte(second ? h.Vel2 : h.Vel1);
+        if (!speed)
+            return std::nullopt;
+        return *speed + HexField(second ? h.Acc2 : h.Acc1, 2) + HexField(second ? h.Dec2 : h.Dec1, 2);
+    };
+    switch (slot) {
+    case 1:
+    case 2: {
+        const auto p = profile(false);
+        if (!p)
+            return std::nullopt;
+        return slot == 1 ? QStringLiteral("02") + *p + HexField(h.Position1, 6) + HexField(h.PauseTime1, 2) + kFiller
+                         : QStringLiteral("04") + *p + HexField(h.Position2, 6) + HexField(h.PauseTime2, 2) + kFiller;
+    }
+    case 3:
+    case 6: {
+        const auto p = profile(true);
+        if (!p)
+            return std::nullopt;
+        return slot == 3 ? QStringLiteral("05") + *p + HexField(h.PauseTime2, 2) + kFiller4
+                         : QStringLiteral("03") + *p + HexField(h.PauseTime1, 2) + kFiller4;
+    }
+    case 4:
+        return QStringLiteral("00") + HexField(h.HomingVel, 2) + HexField(h.HomingPulse, 4) + HexField(h.OffsetVel, 2)
+            + HexField(h.HomeOffset, 4) + kFiller + HexField(h.RevDir, 2);
+    case 5:
+        return QStringLiteral("01") + HexField(h.SupplyCounter, 2) + HexField(h.RestartDelay, 2)
+            + HexField(h.NoWorkCounter, 2) + HexField(h.SeparateTimer, 2) + HexField(h.MidDetectCounter, 2)
+            + HexField(h.TipWorkOffTimer, 2) + HexField(h.Sp1, 2) + kFiller;
+    default:
+        return QStringLiteral("1F") + QStringLiteral("FFFFFFFFFFFF55AA");
+    }
+}
+
+}  // namespace
+
+std::optional<BlockTable> WriteBlocksFor(const ParameterSet &set)
+{
+    BlockTable blocks;
+    for (int slot = 1; slot <= BlockTable::kSlots; ++slot) {
+        const auto text = BlockText(set, slot);
+        if (!text)
+            return std::nullopt;
+        blocks[slot] = *text;
+    }
+    return blocks;
+}
+
 int SetData2PSDA(bool groupsActive)
 {
-    const ParameterSet &h = Hensu;
-
-    const auto speed1 = SpeedByte(h.Vel1);
-    if (!speed1)
-        return CollectingFailed();
-    const QString profile1 = *speed1 + HexField(h.Acc1, 2) + HexField(h.Dec1, 2);
-    PSDA[1] = QStringLiteral("02") + profile1 + HexField(h.Position1, 6) + HexField(h.PauseTime1, 2) + kFiller;
-    PSDA[2] = QStringLiteral("04") + profile1 + HexField(h.Position2, 6) + HexField(h.PauseTime2, 2) + kFiller;
-
-    const auto speed2 = SpeedByte(h.Vel2);
-    if (!speed2)
-        return CollectingFailed();
-    const QString profile2 = *speed2 + HexField(h.Acc2, 2) + HexField(h.Dec2, 2);
-    PSDA[3] = QStringLiteral("05") + profile2 + HexField(h.PauseTime2, 2) + kFiller4;
-
-    if (groupsActive) {
-        PSDA[4] = QStringLiteral("00") + HexField(h.HomingVel, 2) + HexField(h.HomingPulse, 4)
-            + HexField(h.OffsetVel, 2) + HexField(h.HomeOffset, 4) + kFiller + HexField(h.RevDir, 2);
-        PSDA[5] = QStringLiteral("01") + HexField(h.SupplyCounter, 2) + HexField(h.RestartDelay, 2)
-            + HexField(h.NoWorkCounter, 2) + HexField(h.SeparateTimer, 2)
-            + HexField(h.MidDetectCounter, 2) + HexField(h.TipWorkOffTimer, 2) + HexField(h.Sp1, 2)
-            + kFiller;
+    // Built in the order the controller's image always has been: a speed that does not fit stops
+    // the building, the slots before it keeping their new text.
+    for (int slot : {1, 2, 3, 4, 5, 6, 7}) {
+        if ((slot == 4 || slot == 5) && !groupsActive)
+            continue;
+        const auto text = BlockText(Hensu, slot);
+        if (!text)
+            return CollectingFailed();
+        PSDA[slot] = *text;
     }
-
-    PSDA[6] = QStringLiteral("03") + profile2 + HexField(h.PauseTime1, 2) + kFiller4;
-    PSDA[7] = QStringLiteral("1F") + QStringLiteral("FFFFFFFFFFFF55AA");
     return 0;
+}
+
+std::optional<ParameterSet> ParametersFromReplies(const QStringList &replies)
+{
+    if (replies.size() != kReadSlots)
+        return std::nullopt;
+    for (const QString &reply : replies) {
+        if (!HoldsReplyData(reply))
+            return std::nullopt;
+    }
+    ParameterSet set;
+    for (const ReplyField &r : kReplyFields) {
+        const quint32 raw = replies[r.slot - 1].mid(r.position - 1, r.digits).toUInt(nullptr, 16);
+        const bool speed = r.field == Vel1 || r.field == Vel2;
+        ValueOf(set, r.field) = speed ? SpeedFromByte(raw) : qint32(raw);
+    }
+    return set;
 }
 
 bool Extract2temp()
 {
     // All five replies are checked before anything is staged, so a bad one leaves Temp as it was.
-    for (int slot = 1; slot <= kReadSlots; ++slot) {
-        if (!HoldsReplyData(PSDA[slot]))
-            return false;
-    }
-    for (const ReplyField &r : kReplyFields) {
-        const quint32 raw = PSDA[r.slot].mid(r.position - 1, r.digits).toUInt(nullptr, 16);
-        const bool speed = r.field == Vel1 || r.field == Vel2;
-        ValueOf(Temp, r.field) = speed ? SpeedFromByte(raw) : qint32(raw);
-    }
+    QStringList replies;
+    for (int slot = 1; slot <= kReadSlots; ++slot)
+        replies.append(PSDA[slot]);
+    const auto set = ParametersFromReplies(replies);
+    if (!set)
+        return false;
+    Temp = *set;
     return true;
 }
 

@@ -15,9 +15,13 @@
 // Numbers are unsigned and big-endian. Reading fills slots 1 to 5 with whole replies ("0RD" + block
 // number + 16 digits + CR LF); building fills them with the block texts to send.
 
+#include "params/parameter_set.h"
+
 #include <QString>
+#include <QStringList>
 
 #include <array>
+#include <optional>
 
 namespace kz {
 
@@ -35,6 +39,14 @@ private:
 };
 
 extern BlockTable PSDA;
+
+// The parameter set that the five read replies hold (whole replies to blocks "02", "04", "05",
+// "00" and "01", in that order). The speeds are divided by 4, rounded to nearest with ties to
+// even. nullopt when a reply is missing or too short, or its data characters are not hexadecimal.
+std::optional<ParameterSet> ParametersFromReplies(const QStringList &replies);
+// The block texts a write sends for set, in slots 1 to 7 (WriteSlots() says which are sent).
+// nullopt when a speed times 4 does not fit 16 bits.
+std::optional<BlockTable> WriteBlocksFor(const ParameterSet &set);
 
 // Upper-case hexadecimal of value, padded with "0" to width digits; "X" when it needs more digits.
 // A negative value counts as its 32-bit two's complement, eight digits, so it always gives "X".
