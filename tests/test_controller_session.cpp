@@ -90,6 +90,29 @@ private slots:
         QCOMPARE(sim.waitForFrames(2), (QStringList{"0CM1", "0CM3"}));
     }
 
+    // The move, home, alarm reset and I/O frames, each operation on its own.
+    void motionAndInputOutputFrames()
+    {
+        TestEnv env;
+        SimRunner sim({QStringLiteral("--travel-ms"), QStringLiteral("10")});
+        QVERIFY(sim.ready());
+        ControllerSession session(QStringLiteral("COM1"));
+        QVERIFY(Await([&](auto done) { session.move(2, done); }).ok());
+        QVERIFY(Await([&](auto done) { session.home(done); }).ok());
+        QVERIFY(Await([&](auto done) { session.resetAlarm(done); }).ok());
+        QString reply;
+        QVERIFY(Await([&](auto done) {
+                    session.readInputsOutputs([&, done](const Outcome &o, const QString &r) {
+                        reply = r;
+                        done(o);
+                    });
+                }).ok());
+        QCOMPARE(reply.left(5), QStringLiteral("0RD20"));
+        QCOMPARE(reply.size(), 23);
+        QVERIFY(Await([&](auto done) { session.switchOutputs(0xB, done); }).ok());
+        QCOMPARE(sim.frames(), (QStringList{"0MP2", "0MP0", "0%C", "0CM1", "0RD20", "0WSB0"}));
+    }
+
     void outcomes_data()
     {
         QTest::addColumn<QStringList>("simArgs");

@@ -220,4 +220,39 @@ void ControllerSession::readVersion(std::function<void(const Outcome &, const QS
         [version, done = std::move(done)](const Outcome &outcome) { done(outcome, *version); });
 }
 
+void ControllerSession::move(int target, std::function<void(const Outcome &)> done)
+{
+    run({{QLatin1String(kMoveCommand), MoveArgument(target), kMoveReplyLength, kMoveTimeoutMs, {}}}, {}, std::move(done));
+}
+
+void ControllerSession::home(std::function<void(const Outcome &)> done)
+{
+    run({{QLatin1String(kMoveCommand), QLatin1String(kHomeTarget), kMoveReplyLength, kMoveTimeoutMs, {}}}, {},
+        std::move(done));
+}
+
+void ControllerSession::resetAlarm(std::function<void(const Outcome &)> done)
+{
+    run({{QLatin1String(kAlarmResetFrame.command), QString(), kAlarmResetFrame.replyLength, kAlarmResetFrame.timeoutMs, {}},
+         {QLatin1String(kCommModeFrame.command), QLatin1String(kCommModeFrame.argument), kCommModeFrame.replyLength,
+          kCommModeFrame.timeoutMs, {}}},
+        {}, std::move(done));
+}
+
+void ControllerSession::readInputsOutputs(std::function<void(const Outcome &, const QString &)> done)
+{
+    auto reply = std::make_shared<QString>();
+    run({{QLatin1String(kInputOutputFrame.command), QLatin1String(kInputOutputFrame.argument),
+          kInputOutputFrame.replyLength, kInputOutputFrame.timeoutMs, {}}},
+        [reply](int, const QString &r) { *reply = r; },
+        [reply, done = std::move(done)](const Outcome &outcome) { done(outcome, *reply); });
+}
+
+void ControllerSession::switchOutputs(int value, std::function<void(const Outcome &)> done)
+{
+    run({{QLatin1String(kSwitchOutputsCommand), SwitchOutputsArgument(value), kSwitchOutputsReplyLength,
+          kInputOutputTimeoutMs, {}}},
+        {}, std::move(done));
+}
+
 }  // namespace kz

@@ -9,6 +9,11 @@
 //                    1F last): which blocks were acknowledged
 //   reset            "0CM1", then "0CM3" (no reply)
 //   setCommunicationMode  "0CM1"        setExternalMode  "0CM0"        readVersion  "0RV"
+//   move             "0MP" + target ("1" or "2"), answered once the axis has arrived
+//   home             "0MP0"
+//   resetAlarm       "0%C", then "0CM1"
+//   readInputsOutputs  "0RD20": the I/O block's reply, for the monitor to decode
+//   switchOutputs    "0WS" + the four output bits
 //
 // The frames themselves come from link/ct_frames.h.
 
@@ -76,6 +81,11 @@ public:
     void setCommunicationMode(std::function<void(const Outcome &)> done);
     void setExternalMode(std::function<void(const Outcome &)> done);
     void readVersion(std::function<void(const Outcome &, const QString &version)> done);
+    void move(int target, std::function<void(const Outcome &)> done);
+    void home(std::function<void(const Outcome &)> done);
+    void resetAlarm(std::function<void(const Outcome &)> done);
+    void readInputsOutputs(std::function<void(const Outcome &, const QString &reply)> done);
+    void switchOutputs(int value, std::function<void(const Outcome &)> done);
 
 signals:
     // One frame of the operation in flight has been answered (or, for the reset, sent).

@@ -69,5 +69,15 @@ inline constexpr FrameSpec kInputOutputFrame{"0RD", "20", kBlockReplyLength, 500
 inline constexpr const char *kSwitchOutputsCommand = "0WS";
 inline constexpr int kSwitchOutputsReplyLength = 7;
 inline constexpr int kInputOutputTimeoutMs = 5000;
+// The "0WS" argument for an output value 0..15: one upper-case hexadecimal digit and "0".
+inline QString SwitchOutputsArgument(int value)
+{
+    return QString::number(value & 0xF, 16).toUpper() + QLatin1Char('0');
+}
+// The "0MP" argument for a target: "1", "2", or "0" to home.
+inline QString MoveArgument(int target)
+{
+    return QString::number(target, 16).toUpper();
+}
 
 }  // namespace kz
