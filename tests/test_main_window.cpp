@@ -85,7 +85,7 @@ private slots:
     void stateAfterLoading()
     {
         Fixture x;
-        QCOMPARE(x.window->windowTitle(), QStringLiteral("KZ PC-Software Ver1.40E"));
+        QCOMPARE(x.window->windowTitle(), QStringLiteral("KZ PC-Software Ver1.50E"));
         QVERIFY(x.window->isEditMode());
         ExpectMode(x.f, true);
         QVERIFY(x.f->optPosiNo_0->isChecked());

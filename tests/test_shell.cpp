@@ -35,7 +35,30 @@ private slots:
     {
         QCOMPARE(VersionNumberText(1, 4, 0), QStringLiteral("1.40E"));
         QCOMPARE(VersionNumberText(2, 10, 3), QStringLiteral("2.103E"));
-        QCOMPARE(VersionText(), QStringLiteral("Version 1.40E"));
+        QCOMPARE(VersionText(), QStringLiteral("Version 1.50E"));
+        QCOMPARE(PlainVersionText(), QStringLiteral("1.5.0"));
+    }
+
+    // The window's --version and kzpc-cli's --version name one release, the one the windows show.
+    void everyProgramSaysTheSameVersion_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("kzpc") << QStringLiteral(KZPC_PATH) << "kzpc";
+        QTest::newRow("kzpc-cli") << QStringLiteral(KZPC_CLI_PATH) << "kzpc-cli";
+    }
+    void everyProgramSaysTheSameVersion()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, name);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("DISPLAY"));
+        QProcess process;
+        process.setProcessEnvironment(environment);
+        process.start(program, {QStringLiteral("--version")});
+        QVERIFY(process.waitForFinished(30000));
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(QString::fromUtf8(process.readAllStandardOutput()), name + QLatin1Char(' ') + PlainVersionText() + QLatin1Char('\n'));
     }
 
     void fileDialogFilters_data()
@@ -76,7 +99,7 @@ private slots:
         frmAbout about;
         QCOMPARE(about.windowTitle(), caption);
         QCOMPARE(about.form()->cmdSysInfo->text(), button);
-        QCOMPARE(about.form()->lblVersion->text(), QStringLiteral("Version 1.40E"));
+        QCOMPARE(about.form()->lblVersion->text(), QStringLiteral("Version 1.50E"));
         QCOMPARE(about.form()->lblTitle->text(), QStringLiteral("KZ PC-Software"));
         QCOMPARE(about.form()->lblDescription->text(), Str(404));
         QVERIFY(!about.form()->lblDisclaimer->text().isEmpty());
@@ -165,7 +188,7 @@ private slots:
         QTest::addColumn<QString>("option");
         QTest::addColumn<QString>("language");
         QTest::addColumn<QStringList>("says");
-        QTest::newRow("version") << "--version" << "2" << QStringList{"KZ PC-Software Version 1.40E\n"};
+        QTest::newRow("version") << "--version" << "2" << QStringList{"kzpc 1.5.0\n"};
         QTest::newRow("help") << "--help" << "2"
                               << QStringList{"configures a KZ parts-feeder controller.", "--version",
                                              "[FILE.kzd]", "KZ data file to open."};

@@ -55,7 +55,7 @@ QString CommandLineHelp()
 
 QString CommandLineVersion()
 {
-    return QLatin1String(kProductTitle) + QLatin1Char(' ') + VersionText() + QLatin1Char('\n');
+    return QStringLiteral("kzpc ") + PlainVersionText() + QLatin1Char('\n');
 }
 
 }  // namespace kz

@@ -1,6 +1,7 @@
 #pragma once
-// The program's version: one definition (the project's version in the build), shown as
-// major "." minor revision "E", e.g. 1.4.0 as "1.40E".
+// The program's version: one definition (the project's version in the build). The windows show
+// it as major "." minor revision "E" (1.5.0 as "1.50E"); --version, the package and the
+// changelog use the plain "1.5.0".
 
 #include <QString>
 
@@ -15,16 +16,22 @@ inline QString VersionNumberText(int major, int minor, int revision)
     return QStringLiteral("%1.%2%3E").arg(major).arg(minor).arg(revision);
 }
 
-// "1.40E" for this build.
+// "1.50E" for this build.
 inline QString VersionNumberText()
 {
     return VersionNumberText(kVersionMajor, kVersionMinor, kVersionRevision);
 }
 
-// "Version 1.40E", as the splash and the About box show it.
+// "Version 1.50E", as the splash and the About box show it.
 inline QString VersionText()
 {
     return QStringLiteral("Version ") + VersionNumberText();
+}
+
+// "1.5.0" for this build: what every program's --version prints after its own name.
+inline QString PlainVersionText()
+{
+    return QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision);
 }
 
 inline constexpr auto kProductTitle = "KZ PC-Software";
