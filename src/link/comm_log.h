@@ -4,6 +4,7 @@
 //
 //   CommLogLine      a record as one line of text
 //   CommLogModel     the lines for a view (the last kMaxLines), fed by the link while it lives
+//   ProgramCommLog   the program's one model, kept from start-up on for the log window
 //   CommLogFile      the same lines appended to a file (kzpc --comm-log FILE)
 
 #include "link/traffic.h"
@@ -11,6 +12,7 @@
 #include <QAbstractListModel>
 #include <QFile>
 #include <deque>
+#include <functional>
 
 namespace kz {
 
@@ -42,8 +44,10 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
 private:
+    // A record is kept as it came and put into words only when a view asks for its line: the
+    // log runs from start-up on, and most lines are never looked at.
     struct Line {
-        QString text;
+        TrafficRecord record;
         bool poll = false;
     };
     std::deque<Line> lines_;
@@ -53,6 +57,10 @@ private:
     int observer_ = 0;
 };
 
+// The program's log: made on first use (the start-up sequence makes it before anything talks to
+// the controller), it takes every record from then on and lives until the application ends.
+CommLogModel &ProgramCommLog();
+
 class CommLogFile {
 public:
     CommLogFile() = default;
@@ -60,11 +68,23 @@ public:
     CommLogFile(const CommLogFile &) = delete;
     CommLogFile &operator=(const CommLogFile &) = delete;
 
-    // Opens path for appending and watches the link from now on. False with the reason in error.
+    // Opens path for appending and watches the link from now on. Only a regular file is taken (a
+    // new one is made); a pipe, a folder or a device is refused without waiting for anything.
+    // False with the reason in error.
     bool open(const QString &path, QString *error);
 
+    // Called once, with the message to show, when a line could not be written (a full disk, say).
+    // The file then takes no further lines, and a file this run made that stayed empty is removed.
+    std::function<void(const QString &message)> onWriteFailed;
+    bool writeFailed() const { return failed_; }
+
 private:
+    void writeLine(const TrafficRecord &record);
+
     QFile file_;
+    QString path_;
+    bool created_ = false;  // the file did not exist before open
+    bool failed_ = false;
     int observer_ = 0;
 };
 
