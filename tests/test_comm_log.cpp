@@ -27,6 +27,7 @@
 #include <QListView>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -244,6 +245,42 @@ private slots:
         QVERIFY(model.index(CommLogModel::kMaxLines - 1, 0).data().toString().endsWith(QStringLiteral("F10004↩↓")));
         model.clear();
         QCOMPARE(model.rowCount(), 0);
+    }
+
+    // A view gets the new lines in one batch per interval, the dropped ones leaving with them,
+    // and nothing while inactive.
+    void pacedForAView()
+    {
+        TestEnv env;
+        CommLogModel model(false);
+        for (int i = 0; i < CommLogModel::kMaxLines; ++i)
+            model.append(Record(TrafficKind::Sent, "F" + QByteArray::number(i) + "\r\n"));
+        PacedCommLog paced(model, 100);
+        QCOMPARE(paced.rowCount(), 0);
+        paced.setActive(true);
+        QCOMPARE(paced.rowCount(), CommLogModel::kMaxLines);
+        QSignalSpy inserted(&paced, &QAbstractItemModel::rowsInserted);
+        QSignalSpy removed(&paced, &QAbstractItemModel::rowsRemoved);
+        for (int i = 0; i < 3; ++i)
+            model.append(Record(TrafficKind::Sent, "G" + QByteArray::number(i) + "\r\n"));
+        const auto line = [&](int row) { return paced.index(row).data().toString(); };
+        QVERIFY(line(CommLogModel::kMaxLines - 1).endsWith(QStringLiteral("F9999↩↓")));
+        QTRY_COMPARE(inserted.count(), 1);
+        QCOMPARE(removed.count(), 1);
+        QCOMPARE(paced.rowCount(), CommLogModel::kMaxLines);
+        QVERIFY(line(0).endsWith(QStringLiteral("F3↩↓")));
+        QVERIFY(line(CommLogModel::kMaxLines - 1).endsWith(QStringLiteral("G2↩↓")));
+
+        model.clear();
+        QCOMPARE(paced.rowCount(), 0);
+        model.append(Record(TrafficKind::Sent, "H\r\n"));
+        paced.catchUp();
+        QCOMPARE(paced.rowCount(), 1);
+        QVERIFY(line(0).endsWith(QStringLiteral("H↩↓")));
+        paced.setActive(false);
+        model.append(Record(TrafficKind::Sent, "I\r\n"));
+        QTest::qWait(150);
+        QCOMPARE(paced.rowCount(), 0);
     }
 
     // Good polls hide with the box; a poll that failed and every other frame stay.

@@ -168,6 +168,96 @@ QVariant CommLogModel::data(const QModelIndex &index, int role) const
     return {};
 }
 
+PacedCommLog::PacedCommLog(CommLogModel &source, int intervalMs, QObject *parent)
+    : QAbstractListModel(parent), source_(source), intervalMs_(intervalMs), timer_(new QTimer(this))
+{
+    timer_->setSingleShot(true);
+    connect(timer_, &QTimer::timeout, this, &PacedCommLog::catchUp);
+    sinceCatchUp_.start();
+}
+
+void PacedCommLog::setActive(bool active)
+{
+    if (active == active_)
+        return;
+    active_ = active;
+    for (const auto &c : connections_)
+        disconnect(c);
+    connections_.clear();
+    timer_->stop();
+    beginResetModel();
+    first_ = source_.firstSequence();
+    count_ = active ? source_.rowCount() : 0;
+    endResetModel();
+    if (!active)
+        return;
+    sinceCatchUp_.restart();
+    connections_ << connect(&source_, &QAbstractItemModel::rowsInserted, this, &PacedCommLog::schedule);
+    connections_ << connect(&source_, &QAbstractItemModel::modelReset, this, [this] {
+        timer_->stop();
+        beginResetModel();
+        first_ = source_.firstSequence();
+        count_ = source_.rowCount();
+        endResetModel();
+    });
+    // A failed poll's lines stop counting as a poll: said at once, it shows even with polls hidden.
+    connections_ << connect(&source_, &QAbstractItemModel::dataChanged, this,
+                            [this](const QModelIndex &top, const QModelIndex &bottom, const QList<int> &roles) {
+                                const qint64 shift = source_.firstSequence() - first_;
+                                const int from = int(std::max<qint64>(0, top.row() + shift));
+                                const int to = int(std::min<qint64>(count_ - 1, bottom.row() + shift));
+                                if (from <= to)
+                                    emit dataChanged(index(from), index(to), roles);
+                            });
+}
+
+void PacedCommLog::schedule()
+{
+    if (timer_->isActive())
+        return;
+    timer_->start(int(std::max<qint64>(0, intervalMs_ - sinceCatchUp_.elapsed())));
+}
+
+void PacedCommLog::catchUp()
+{
+    timer_->stop();
+    sinceCatchUp_.restart();
+    if (!active_)
+        return;
+    const qint64 sourceFirst = source_.firstSequence();
+    const qint64 gone = std::min<qint64>(std::max<qint64>(0, sourceFirst - first_), count_);
+    if (gone > 0) {
+        beginRemoveRows({}, 0, int(gone - 1));
+        first_ += gone;
+        count_ -= int(gone);
+        endRemoveRows();
+    }
+    if (count_ == 0)
+        first_ = sourceFirst;
+    const qint64 more = sourceFirst + source_.rowCount() - (first_ + count_);
+    if (more > 0) {
+        beginInsertRows({}, count_, int(count_ + more - 1));
+        count_ += int(more);
+        endInsertRows();
+    }
+}
+
+int PacedCommLog::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : count_;
+}
+
+QVariant PacedCommLog::data(const QModelIndex &index, int role) const
+{
+    if (!index.isValid() || index.row() >= count_)
+        return {};
+    // A line the source dropped since the last catch-up is gone until the next one.
+    const qint64 row = first_ + index.row() - source_.firstSequence();
+    if (row < 0 || row >= source_.rowCount())
+        return {};
+    return source_.index(int(row), 0).data(role);
+}
+
 CommLogModel &ProgramCommLog()
 {
     // Released with the application, before the link's observers are gone.

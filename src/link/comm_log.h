@@ -5,12 +5,15 @@
 //   CommLogLine      a record as one line of text
 //   CommLogModel     the lines for a view (the last kMaxLines), fed by the link while it lives
 //   ProgramCommLog   the program's one model, kept from start-up on for the log window
+//   PacedCommLog     a model's lines for a view, brought up to date in batches
 //   CommLogFile      the same lines appended to a file (kzpc --comm-log FILE)
 
 #include "link/traffic.h"
 
 #include <QAbstractListModel>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QTimer>
 #include <deque>
 #include <functional>
 
@@ -39,6 +42,9 @@ public:
 
     void append(const TrafficRecord &record);
     void clear();
+    // The number of lines dropped from the front since the start (by the limit or by clear):
+    // row r is the line numbered firstSequence() + r.
+    qint64 firstSequence() const { return dropped_; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
@@ -55,6 +61,35 @@ private:
     qint64 exchangeStart_ = -1;  // sequence number of the current exchange's frame
     bool inPoll_ = false;
     int observer_ = 0;
+};
+
+// The lines of a CommLogModel for a view, brought up to date at most once an interval: a list view
+// lays all its lines out again for every change, which over a full log at five polls a second
+// would cost more than the link itself. While inactive it holds no lines and follows nothing.
+class PacedCommLog : public QAbstractListModel {
+    Q_OBJECT
+public:
+    PacedCommLog(CommLogModel &source, int intervalMs, QObject *parent = nullptr);
+
+    void setActive(bool active);
+    bool isActive() const { return active_; }
+    // Takes in the lines that came since the last time, and drops those the source has dropped.
+    void catchUp();
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+
+private:
+    void schedule();
+
+    CommLogModel &source_;
+    int intervalMs_;
+    QTimer *timer_;
+    QElapsedTimer sinceCatchUp_;
+    qint64 first_ = 0;  // the source's number of the first line held
+    int count_ = 0;
+    bool active_ = false;
+    QList<QMetaObject::Connection> connections_;
 };
 
 // The program's log: made on first use (the start-up sequence makes it before anything talks to

@@ -151,12 +151,13 @@ bool CommLogFilter::filterAcceptsRow(int sourceRow, const QModelIndex &sourcePar
 // window and its children while they run, and the log must stay usable beside them.
 frmCommLog::frmCommLog(QWidget *owner, const QRect &keepClear)
     : QWidget(nullptr, Qt::Window), ui(std::make_unique<Ui::frmCommLog>()), model_(&ProgramCommLog()),
-      filter_(new CommLogFilter(this))
+      paced_(new PacedCommLog(*model_, 500, this)), filter_(new CommLogFilter(this))
 {
     ui->setupUi(this);
     setAttribute(Qt::WA_QuitOnClose, false);
     LoadFormCaptions(this);
-    // The filter follows the log only while the window is shown (showEvent).
+    // New lines reach the view at most twice a second, and only while the window is shown.
+    filter_->setSourceModel(paced_);
     filter_->setDynamicSortFilter(true);
     ui->lstLog->setModel(filter_);
     QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
@@ -176,18 +177,6 @@ frmCommLog::frmCommLog(QWidget *owner, const QRect &keepClear)
     connect(bar, &QScrollBar::rangeChanged, this, [this, bar](int, int max) {
         if (followBottom_)
             bar->setValue(max);
-    });
-
-    connect(model_, &QAbstractItemModel::rowsInserted, this, [this] {
-        // Only while following the newest line: a user reading further up gets every repaint.
-        if (repaintPending_ || !isVisible() || !followBottom_)
-            return;
-        repaintPending_ = true;
-        ui->lstLog->setUpdatesEnabled(false);
-        QTimer::singleShot(500, this, [this] {
-            repaintPending_ = false;
-            ui->lstLog->setUpdatesEnabled(true);
-        });
     });
 
     placeBeside(owner, keepClear);
@@ -216,6 +205,7 @@ frmCommLog::~frmCommLog() = default;
 
 QStringList frmCommLog::shownLines() const
 {
+    paced_->catchUp();
     QStringList lines;
     lines.reserve(filter_->rowCount());
     for (int row = 0; row < filter_->rowCount(); ++row)
@@ -281,8 +271,8 @@ void frmCommLog::cmdSave_Click()
 void frmCommLog::showEvent(QShowEvent *event)
 {
     // The whole log, kept while the window was hidden, and the view at its newest line.
-    if (!filter_->sourceModel()) {
-        filter_->setSourceModel(model_);
+    if (!paced_->isActive()) {
+        paced_->setActive(true);
         followBottom_ = true;
         ui->lstLog->scrollToBottom();
     }
@@ -291,9 +281,9 @@ void frmCommLog::showEvent(QShowEvent *event)
 
 void frmCommLog::hideEvent(QHideEvent *event)
 {
-    // Hidden, the window costs the link nothing: the filter would otherwise follow every line.
+    // Hidden, the window costs nothing: its view does not follow the log.
     if (!event->spontaneous())
-        filter_->setSourceModel(nullptr);
+        paced_->setActive(false);
     QWidget::hideEvent(event);
 }
 

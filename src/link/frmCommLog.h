@@ -16,6 +16,7 @@ class frmCommLog;
 namespace kz {
 
 class CommLogModel;
+class PacedCommLog;
 
 // Shows the one log window beside owner, creating it on first use; it shows the program's log, kept
 // from start-up on. On its first showing it is placed clear of keepClear (owner's frame when
@@ -76,11 +77,9 @@ private:
 
     std::unique_ptr<Ui::frmCommLog> ui;
     CommLogModel *model_;  // the program's log
+    PacedCommLog *paced_;  // its lines for the view, twice a second
     CommLogFilter *filter_;
     bool followBottom_ = true;
-    // While the view follows the newest line, new lines are drawn at most twice a second: five
-    // polls a second would otherwise lay out and repaint the whole list for every line.
-    bool repaintPending_ = false;
 };
 
 }  // namespace kz
