@@ -1,7 +1,9 @@
 // The communication log must not change the link's timing. Against kz-sim at line speed (--pace):
 //  the whole read (162 characters, 168.75 ms) and write (346 characters, 360.42 ms) with no log,
-//  with the log window open and with the log file (kzpc --comm-log), each against its line time;
-//  then the CPU the tool uses while the I/O monitor polls for 10 s with the log window open.
+//  with the program's log kept from start-up (window never opened), with the log window open and
+//  with the log file (kzpc --comm-log), each against its line time; then the CPU the tool uses while
+//  the I/O monitor polls for 10 s: nobody watching, the log kept with its window closed, the window
+//  open, and the window open over a full log of 10,000 lines.
 // Usage: bench_comm_log [rounds] [poll seconds]
 
 #include "core/settings.h"
@@ -118,6 +120,12 @@ int main(int argc, char *argv[])
     std::printf("polling, nobody watching the link: %.2f %% of one core\n", bare);
     if (!Transfers(window, rounds, "no log"))
         return 1;
+    // What the program does from start-up on: the log is kept, its window not yet opened.
+    ProgramCommLog();
+    const double kept = PollCpu(window, pollSeconds);
+    std::printf("polling, log kept, window never opened: %.2f %% of one core\n", kept);
+    if (!Transfers(window, rounds, "log kept"))
+        return 1;
     ShowCommLog(&window);
     if (!Transfers(window, rounds, "log window"))
         return 1;
@@ -138,5 +146,20 @@ int main(int argc, char *argv[])
     const double withLog = PollCpu(window, pollSeconds);
     std::printf("polling with the log window open: %.2f %% of one core, %d lines logged (target < 2 %%)\n",
                 withLog, CommLogWindow()->model().rowCount() - before);
+
+    // A long session: the log holds its 10,000 lines, so every new line also drops the oldest.
+    TrafficRecord filler;
+    filler.msecsSinceEpoch = 1;
+    filler.port = QStringLiteral("COM1");
+    filler.bytes = "0RD20\r\n";
+    for (int i = ProgramCommLog().rowCount(); i < CommLogModel::kMaxLines; ++i)
+        ProgramCommLog().append(filler);
+    const double full = PollCpu(window, pollSeconds);
+    std::printf("polling with the log window open over %d lines: %.2f %% of one core (target < 2 %%)\n",
+                ProgramCommLog().rowCount(), full);
+    CommLogWindow()->hide();
+    const double fullHidden = PollCpu(window, pollSeconds);
+    std::printf("polling with %d lines kept, window closed: %.2f %% of one core (target < 2 %%)\n",
+                ProgramCommLog().rowCount(), fullHidden);
     return 0;
 }

@@ -1,7 +1,9 @@
 // The communication log: its lines for each outcome of an exchange against kz-sim, the log file,
-// the window's limit, poll filter, copy and save, and that it stays usable beside the modal I/O
-// monitor.
+// the window's limit, poll filter, copy and save, that it keeps the start-up read, that it stays
+// usable beside the modal I/O monitor, and where it opens beside the main window.
 
+#include "app/frmSelection.h"
+#include "app/startup.h"
 #include "core/strings.h"
 #include "io_monitor/frmInputOutput.h"
 #include "link/comm_log.h"
@@ -9,18 +11,23 @@
 #include "link/frmCommLog.h"
 #include "link/port.h"
 #include "main_window/frmMain.h"
+#include "support/file_size_limit.h"
 #include "support/scripted_prompts.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
 #include "ui_frmMain.h"
+#include "ui_frmSelection.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QListView>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -164,13 +171,71 @@ private slots:
         QVERIFY2(lines[0].contains(QStringLiteral("·  port could not be opened: COM7")), qPrintable(lines[0]));
     }
 
-    void logFileThatCannotBeOpenedSaysWhy()
+    // The log file is a regular file, made when missing; anything else is refused with the reason.
+    void logFileTakesOnlyARegularFile_data()
     {
+        QTest::addColumn<QString>("path");  // "@": in a temporary folder
+        QTest::addColumn<QString>("reason");  // empty: accepted
+        QTest::newRow("new file") << "@/comm.log" << "";
+        QTest::newRow("folder") << "@" << "not a regular file (a folder, a device or a pipe)";
+        QTest::newRow("device") << "/dev/null" << "not a regular file (a folder, a device or a pipe)";
+        QTest::newRow("missing folder") << "@/missing/comm.log" << "No such file or directory";
+    }
+    void logFileTakesOnlyARegularFile()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, reason);
+        TestEnv env;
         QTemporaryDir dir;
+        path.replace(QLatin1Char('@'), dir.path());
         CommLogFile file;
         QString error;
-        QVERIFY(!file.open(dir.filePath(QStringLiteral("missing/comm.log")), &error));
-        QVERIFY(!error.isEmpty());
+        QCOMPARE(file.open(path, &error), reason.isEmpty());
+        QCOMPARE(error, reason);
+        if (reason.isEmpty())
+            QVERIFY(QFileInfo(path).isFile());
+    }
+
+    // A disk that takes no more: said once with the system's reason, no more lines tried, and a
+    // file this run made that stayed empty is not left behind. A file that was there is kept.
+    void logFileOnAFullDisk_data()
+    {
+        QTest::addColumn<QByteArray>("before");  // "-": no file before
+        QTest::newRow("new file") << QByteArray("-");
+        QTest::newRow("file with earlier lines") << QByteArray("earlier line\n");
+    }
+    void logFileOnAFullDisk()
+    {
+        QFETCH(QByteArray, before);
+        TestEnv env;
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("comm.log"));
+        if (before != "-") {
+            QFile old(path);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write(before);
+        }
+        QStringList said;
+        {
+            CommLogFile file;
+            QString error;
+            file.onWriteFailed = [&](const QString &message) { said << message; };
+            FileSizeLimit full(before == "-" ? 0 : before.size());
+            QVERIFY(full.active());
+            QVERIFY2(file.open(path, &error), qPrintable(error));
+            ReportTraffic(Record(TrafficKind::Sent, "0RD02\r\n"));
+            ReportTraffic(Record(TrafficKind::Good));
+            QVERIFY(file.writeFailed());
+        }
+        QCOMPARE(said, QStringList{QStringLiteral("The communication log could not be written to %1. From here on the "
+                                                  "file records nothing.\r\nFile too large").arg(path)});
+        if (before == "-") {
+            QVERIFY(!QFileInfo::exists(path));
+        } else {
+            QFile kept(path);
+            QVERIFY(kept.open(QIODevice::ReadOnly));
+            QCOMPARE(kept.readAll(), before);
+        }
     }
 
     void keepsTheLastLines()
@@ -183,6 +248,42 @@ private slots:
         QVERIFY(model.index(CommLogModel::kMaxLines - 1, 0).data().toString().endsWith(QStringLiteral("F10004↩↓")));
         model.clear();
         QCOMPARE(model.rowCount(), 0);
+    }
+
+    // A view gets the new lines in one batch per interval, the dropped ones leaving with them,
+    // and nothing while inactive.
+    void pacedForAView()
+    {
+        TestEnv env;
+        CommLogModel model(false);
+        for (int i = 0; i < CommLogModel::kMaxLines; ++i)
+            model.append(Record(TrafficKind::Sent, "F" + QByteArray::number(i) + "\r\n"));
+        PacedCommLog paced(model, 100);
+        QCOMPARE(paced.rowCount(), 0);
+        paced.setActive(true);
+        QCOMPARE(paced.rowCount(), CommLogModel::kMaxLines);
+        QSignalSpy inserted(&paced, &QAbstractItemModel::rowsInserted);
+        QSignalSpy removed(&paced, &QAbstractItemModel::rowsRemoved);
+        for (int i = 0; i < 3; ++i)
+            model.append(Record(TrafficKind::Sent, "G" + QByteArray::number(i) + "\r\n"));
+        const auto line = [&](int row) { return paced.index(row).data().toString(); };
+        QVERIFY(line(CommLogModel::kMaxLines - 1).endsWith(QStringLiteral("F9999↩↓")));
+        QTRY_COMPARE(inserted.count(), 1);
+        QCOMPARE(removed.count(), 1);
+        QCOMPARE(paced.rowCount(), CommLogModel::kMaxLines);
+        QVERIFY(line(0).endsWith(QStringLiteral("F3↩↓")));
+        QVERIFY(line(CommLogModel::kMaxLines - 1).endsWith(QStringLiteral("G2↩↓")));
+
+        model.clear();
+        QCOMPARE(paced.rowCount(), 0);
+        model.append(Record(TrafficKind::Sent, "H\r\n"));
+        paced.catchUp();
+        QCOMPARE(paced.rowCount(), 1);
+        QVERIFY(line(0).endsWith(QStringLiteral("H↩↓")));
+        paced.setActive(false);
+        model.append(Record(TrafficKind::Sent, "I\r\n"));
+        QTest::qWait(150);
+        QCOMPARE(paced.rowCount(), 0);
     }
 
     // Good polls hide with the box; a poll that failed and every other frame stay.
@@ -210,8 +311,9 @@ private slots:
         QCOMPARE(filter.rowCount(), 9);
     }
 
-    // Reached from the View menu while an operation runs, usable while the modal I/O monitor
-    // polls, and closed by Escape.
+    // Reached from the View menu while an operation runs, and usable while the modal I/O monitor
+    // polls: a click through the window system, as the user's, reaches it; the monitor opens it
+    // too; Escape closes it.
     void windowBesideTheModalMonitor()
     {
         TestEnv env;
@@ -227,9 +329,12 @@ private slots:
         frmCommLog *log = CommLogWindow();
         QVERIFY(log);
         QVERIFY(log->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(log));
         QVERIFY(sim.frames().isEmpty());  // showing the log talks to nobody
+        log->cmdClear_Click();
 
         bool toggled = false;
+        bool reopened = false;
         int linesWhileModal = 0;
         QTimer::singleShot(0, [&] {
             auto *monitor = main.findChild<frmInputOutput *>();
@@ -237,20 +342,55 @@ private slots:
             sim.waitForFrames(2);
             QTest::qWait(300);
             auto *box = log->findChild<QCheckBox *>(QStringLiteral("chkHidePolls"));
-            QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() / 2));
+            QTest::mouseClick(log->windowHandle(), Qt::LeftButton, {}, box->mapTo(log, QPoint(4, box->height() / 2)));
             toggled = box->isChecked();
             linesWhileModal = log->model().rowCount();
+            log->hide();
+            if (auto *open = monitor->findChild<QAbstractButton *>(QStringLiteral("cmdCommLog"))) {
+                open->click();
+                reopened = log->isVisible();
+            }
             monitor->cmdMonitor_Click();
             QTest::qWait(300);
             monitor->cmdTojiru_Click();
         });
         main.form()->mnuShowInpOutp->trigger();
         QVERIFY(toggled);
+        QVERIFY(reopened);
         QVERIFY2(linesWhileModal >= 6, qPrintable(QString::number(linesWhileModal)));
         QCOMPARE(log->shownLines(), QStringList{});  // polls hidden, and nothing else was said
 
         QTest::keyClick(log, Qt::Key_Escape);
         QVERIFY(!log->isVisible());
+        ForceClosePort();
+    }
+
+    // The start-up read, the exchange most often wanted, is in the log when it is first opened
+    // afterwards; opening it sends nothing.
+    void keepsTheStartUpRead()
+    {
+        TestEnv env;
+        ScriptedPrompts prompts;
+        SimRunner sim;
+        QVERIFY2(sim.ready(), qPrintable(sim.output()));
+        ProgramCommLog().clear();  // what earlier tests said
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
+            if (auto *dialog = qobject_cast<frmSelection *>(QApplication::activeModalWidget())) {
+                answer.stop();
+                dialog->form()->cmdSelectOk->click();  // "read at once" is chosen
+            }
+        });
+        answer.start(20);
+        const auto window = Main(0);
+        const QStringList frames = sim.frames();
+        QCOMPARE(frames.size(), 6);
+
+        ShowCommLog(window.get());
+        const QStringList sent = Tails(CommLogWindow()->shownLines()).filter(QStringLiteral("→  "));
+        QCOMPARE(sent, (QStringList{"→  0CM1↩↓", "→  0RD02↩↓", "→  0RD04↩↓", "→  0RD05↩↓", "→  0RD00↩↓", "→  0RD01↩↓"}));
+        QCOMPARE(sim.frames(), frames);
+        CommLogWindow()->hide();
         ForceClosePort();
     }
 
@@ -275,12 +415,60 @@ private slots:
         QCOMPARE(QString::fromUtf8(saved.readAll()), log->shownLines().join(QLatin1Char('\n')) + QLatin1Char('\n'));
         QVERIFY(prompts.texts().isEmpty());
 
-        prompts.fileResults.enqueue(Chosen(dir.filePath(QStringLiteral("no/such/folder/log.txt"))));
+        const QString missing = dir.filePath(QStringLiteral("no/such/folder/log.txt"));
+        prompts.fileResults.enqueue(Chosen(missing));
         log->cmdSave_Click();
         QCOMPARE(prompts.texts().size(), 1);
-        QVERIFY(prompts.texts()[0].startsWith(QStringLiteral("The communication log could not be saved.\r\n")));
-        QVERIFY(prompts.texts()[0].size() > 45);
+        QVERIFY2(prompts.texts()[0].startsWith(QStringLiteral("The communication log could not be saved.\r\n%1: ").arg(missing)),
+                 qPrintable(prompts.texts()[0]));
+
+        // A full disk: the reason is said, and neither the file nor a part of it is left.
+        QTemporaryDir fullDir;
+        const QString full = fullDir.filePath(QStringLiteral("log.txt"));
+        prompts.fileResults.enqueue(Chosen(full));
+        {
+            FileSizeLimit limit;
+            QVERIFY(limit.active());
+            log->cmdSave_Click();
+        }
+        QCOMPARE(prompts.texts().size(), 2);
+        QCOMPARE(prompts.texts()[1], QStringLiteral("The communication log could not be saved.\r\n%1: File too large").arg(full));
+        QCOMPARE(QDir(fullDir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList{});
         delete log;
+    }
+
+    // Beside the main window, never over it where the screen has room: right, left, below or above,
+    // shrunk to the room there; only with no room anywhere does it cover part of the window.
+    void placedClearOfTheMainWindow_data()
+    {
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QRect>("main");
+        QTest::addColumn<QRect>("placed");
+        // Wanted 640 x 420, at least 300 x 160; the main window with its parameter frames shown is
+        // 672 x 627 with its frame.
+        QTest::newRow("1280x1024, main at the top left: right of it, narrower")
+            << QRect(0, 0, 1280, 1024) << QRect(0, 0, 672, 627) << QRect(680, 0, 600, 420);
+        QTest::newRow("1280x1024, main in the middle: below it, as wide as wanted")
+            << QRect(0, 0, 1280, 1024) << QRect(304, 198, 672, 627) << QRect(304, 833, 640, 191);
+        QTest::newRow("1280x1024 less a panel, main at the right: left of it")
+            << QRect(0, 28, 1280, 996) << QRect(600, 28, 672, 627) << QRect(0, 28, 592, 420);
+        QTest::newRow("1920x1080, main in the middle: right of it, narrower")
+            << QRect(0, 0, 1920, 1080) << QRect(624, 226, 672, 627) << QRect(1304, 226, 616, 420);
+        QTest::newRow("1366x768, main at the top left: right of it")
+            << QRect(0, 0, 1366, 768) << QRect(0, 0, 672, 627) << QRect(680, 0, 640, 420);
+        QTest::newRow("second screen to the right") << QRect(1280, 0, 1280, 1024) << QRect(1280, 0, 672, 627)
+                                                    << QRect(1960, 0, 600, 420);
+        QTest::newRow("800x600, no room anywhere: the least at the screen's right edge")
+            << QRect(0, 0, 800, 600) << QRect(0, 0, 672, 627) << QRect(500, 0, 300, 160);
+    }
+    void placedClearOfTheMainWindow()
+    {
+        QFETCH(QRect, screen);
+        QFETCH(QRect, main);
+        QFETCH(QRect, placed);
+        const QRect got = PlaceBeside(screen, main, QSize(640, 420), QSize(300, 160));
+        QCOMPARE(got, placed);
+        QVERIFY(screen.contains(got));
     }
 };
 

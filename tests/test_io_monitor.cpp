@@ -8,6 +8,7 @@
 #include "link/exchange.h"
 #include "link/port.h"
 #include "support/fake_port.h"
+#include "support/file_size_limit.h"
 #include "support/scripted_prompts.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
@@ -21,6 +22,7 @@
 #include <QAbstractItemView>
 #include <QHeaderView>
 #include <QTableView>
+#include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -250,6 +252,58 @@ private slots:
         m.click("cmdSaveHistory");
         QCOMPARE(prompts.texts().size(), 1);
         QVERIFY(prompts.texts().first().startsWith(QStringLiteral("The I/O history could not be saved.\r\n")));
+
+        // A full disk: the reason is said, and neither the file nor a part of it is left.
+        QTemporaryDir fullDir;
+        const QString full = fullDir.filePath(QStringLiteral("h.csv"));
+        prompts.fileResults.enqueue(test::Chosen(full));
+        {
+            test::FileSizeLimit limit;
+            QVERIFY(limit.active());
+            m.click("cmdSaveHistory");
+        }
+        QCOMPARE(prompts.texts().size(), 2);
+        QCOMPARE(prompts.texts().last(), QStringLiteral("The I/O history could not be saved.\r\n%1: File too large").arg(full));
+        QCOMPARE(QDir(fullDir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden), QStringList{});
+    }
+
+    // The outputs are switched from the keyboard as by a double-click: Tab reaches each output's
+    // name after Start and Close, the focused name is drawn selected, and Space or Enter asks for
+    // the switch. The focus starts on Start, so a key pressed at once switches nothing.
+    void outputsFromTheKeyboard()
+    {
+        test::TestEnv env;
+        test::ScriptedPrompts prompts;
+        test::SimRunner sim;
+        QVERIFY(sim.ready());
+        Monitor m;
+        QVERIFY(QTest::qWaitForWindowActive(m.w.get()));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(m.button("cmdMonitor")));
+        const auto tab = [] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); };
+        tab();
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(m.button("cmdTojiru")));
+        QStringList reached;
+        for (int i = 0; i < 4; ++i) {
+            tab();
+            reached << QApplication::focusWidget()->objectName();
+        }
+        QCOMPARE(reached, (QStringList{"lblStop", "lblToridasiOk", "lblManpai", "lblAlarm"}));
+
+        QLabel *ok = m.label("lblToridasiOk");
+        const QImage unfocused = ok->grab().toImage();
+        ok->setFocus(Qt::TabFocusReason);
+        QVERIFY2(ok->grab().toImage() != unfocused, "the focus does not show");
+        QTest::keyClick(ok, Qt::Key_Space);
+        QTest::keyClick(m.label("lblAlarm"), Qt::Key_Return);
+        QTest::keyClick(m.label("lblUnten"), Qt::Key_Space);  // an input: nothing to switch
+        QTest::qWait(300);
+        QVERIFY2(sim.frames().isEmpty(), "nothing is sent before a tick");
+        QVERIFY(m.w->isVisible());  // Enter on an output is not the dialog's default button
+        m.click("cmdMonitor");
+        QVERIFY(WaitForFrames(sim, 3));
+        QCOMPARE(sim.frames().mid(0, 2), (QStringList{"0WS50", "0RD20"}));
+        QTRY_COMPARE(m.lamps(), QStringLiteral("000000101"));
+        QVERIFY(prompts.shown.isEmpty());
     }
 
     // Every time, signal name and state is shown whole on one line, in both languages, however

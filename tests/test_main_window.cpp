@@ -1,24 +1,30 @@
 // The main window: its state after loading, captions in both languages, the two modes and the
-// enabling routines, the show-parameters layout, the port lamp and the exit questions.
+// enabling routines, the show-parameters layout, the port lamp, the exit questions, and what the
+// keyboard reaches.
 
 #include "core/fit_text.h"
 #include "core/paths.h"
 #include "core/settings.h"
 #include "core/strings.h"
 #include "core/twips.h"
+#include "files/data_file.h"
 #include "files/data_state.h"
 #include "link/alarm.h"
 #include "link/exchange.h"
 #include "link/port.h"
 #include "link/frmTrance.h"
 #include "main_window/frmMain.h"
+#include "params/data_image.h"
 #include "params/parameter_set.h"
 #include "support/fake_port.h"
+#include "support/sample_sets.h"
 #include "support/scripted_prompts.h"
 #include "support/test_env.h"
 #include "ui_frmMain.h"
 
 #include <QSettings>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace kz;
@@ -472,6 +478,140 @@ private slots:
         QCOMPARE(deferred, 1);
         QTRY_VERIFY_WITH_TIMEOUT(!x.window->isVisible(), 1000);
         QCOMPARE(x.prompts.texts(), QStringList{QStringLiteral("Finish KZ PC-Software.")});
+    }
+
+    // A read while the sensor and homing fields are hidden reads them too; shown afterwards from
+    // Options they show what was read, nothing counts as changed, and Save As takes them.
+    void groupFieldsShownAfterAReadShowWhatWasRead()
+    {
+        Fixture x;
+        const ParameterSet read = test::ExampleSet();
+        Hensu = read;
+        QCOMPARE(SetData2PSDA(true), 0);
+        x.port.queueReply("0CM1\r\n");
+        for (int slot = 1; slot <= 5; ++slot)
+            x.port.queueReply("0RD" + PSDA[slot].toLatin1() + "\r\n");
+        Hensu = ParameterSet();
+        x.window->OnlineDataRead();
+        QCOMPARE(x.f->lblShowName->text(), QStringLiteral("Inside of C/T"));
+        QVERIFY(x.f->txtSentanCount->text().isEmpty());  // hidden, so not filled
+
+        x.window->showOptionsDialog = [] {
+            ParametaShowFlag = true;
+            HomeParaShowFlag = false;
+        };
+        x.window->mnuViewOption_Click();
+        const QList<QPair<QLineEdit *, qint32>> shown = {
+            {x.f->txtLowKaijoCnt, read.SeparateTimer}, {x.f->txtSentanCount, read.SupplyCounter},
+            {x.f->txtRestartDelay, read.RestartDelay}, {x.f->txtXXXCnt, read.MidDetectCounter},
+            {x.f->txtNoWorkCount, read.NoWorkCounter}, {x.f->txtHensu1, read.TipWorkOffTimer},
+            {x.f->txtHensu2, read.Sp1},                {x.f->txtHomeSokudo, read.HomingVel},
+            {x.f->txtHomePosi, read.HomingPulse},      {x.f->txtOffsetSokudo, read.OffsetVel},
+            {x.f->txtOffsetPosi, read.HomeOffset}};
+        for (const auto &[field, value] : shown)
+            QCOMPARE(field->text(), QString::number(value));
+        QVERIFY(!DataChanged);
+
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("read.kzd"));
+        x.prompts.fileResults.enqueue(test::Chosen(path));
+        QCOMPARE(x.window->mnuFileSaveAs_Click(), 0);
+        QCOMPARE(x.prompts.texts(), QStringList{});
+        QCOMPARE(ReadDataFile(path), 0);
+        QCOMPARE(Temp, read);
+
+        // Shown once, the fields keep what the user types there through hiding and showing again.
+        x.f->txtSentanCount->setText(QStringLiteral("9"));
+        x.window->showOptionsDialog = [] { ParametaShowFlag = false; };
+        x.window->mnuViewOption_Click();
+        x.window->showOptionsDialog = [] { ParametaShowFlag = true; };
+        x.window->mnuViewOption_Click();
+        QCOMPARE(x.f->txtSentanCount->text(), QStringLiteral("9"));
+    }
+
+    // Blank fields that take no input cannot be entered as the usual message asks: the message
+    // says what fills them instead.
+    void blankFieldsThatTakeNoInputSayWhatToDo_data()
+    {
+        QTest::addColumn<bool>("homingEditable");
+        QTest::addColumn<QString>("message");
+        const QString blank = QStringLiteral("There are some blank fields.\r\nSome of them take no input: read the "
+                                             "data with \"Read from C/T\" or open a data file.");
+        QTest::newRow("homing fields locked") << false
+                                              << blank + QStringLiteral("\r\nTo type the homing parameters, tick "
+                                                                        "\"Change homing parameter\" in Options.");
+        QTest::newRow("homing fields editable") << true << blank;
+    }
+    void blankFieldsThatTakeNoInputSayWhatToDo()
+    {
+        QFETCH(bool, homingEditable);
+        QFETCH(QString, message);
+        Fixture x;
+        x.window->showOptionsDialog = [&] {
+            ParametaShowFlag = true;
+            HomeParaShowFlag = homingEditable;
+            homingEditable ? x.window->HomePara_Yuko() : x.window->HomePara_Muko();
+        };
+        x.window->mnuViewOption_Click();
+        x.f->comboVEL1->setEditText(QStringLiteral("5"));
+        QCOMPARE(x.window->TakeScreen(), 1);
+        QCOMPARE(x.prompts.texts(), QStringList{message});
+
+        // New data fills SP1; with the homing fields editable only fields the user can type are
+        // left blank, and the usual message asks for them.
+        x.prompts.answers.enqueue(MsgAnswer::No);  // the edit above is not saved
+        x.window->mnuFileNew_Click();
+        QCOMPARE(x.f->txtHensu2->text(), QStringLiteral("0"));
+        QCOMPARE(x.window->TakeScreen(), 1);
+        QCOMPARE(x.prompts.texts().last(),
+                 homingEditable ? QStringLiteral("There are some blank fields.\r\nEnter all fields and try it again.")
+                                : message);
+    }
+
+    // The ACC and DEC spinners are reached with Tab and show it: their number is drawn selected.
+    void spinnersShowTheFocus()
+    {
+        Fixture x;
+        QVERIFY(QTest::qWaitForWindowActive(x.window.get()));
+        x.f->lblPosi1Acc->setText(QStringLiteral("5"));
+        x.f->comboVEL1->setFocus(Qt::TabFocusReason);
+        const QImage unfocused = x.f->lblPosi1Acc->grab().toImage();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(x.f->UpDown1));
+        QVERIFY2(x.f->lblPosi1Acc->grab().toImage() != unfocused, "the focus does not show");
+        QTest::keyClick(x.f->UpDown1, Qt::Key_Up);
+        QCOMPARE(x.f->lblPosi1Acc->text(), QStringLiteral("6"));
+        x.f->lblPosi1Acc->setText(QStringLiteral("5"));
+        QTest::keyClick(x.f->UpDown1, Qt::Key_Tab);
+        QVERIFY(!x.f->UpDown1->hasFocus());
+        QCOMPARE(x.f->lblPosi1Acc->grab().toImage(), unfocused);
+    }
+
+    // The verify submenu's items have shortcuts of their own; its captions stay as they are, and
+    // in move mode, where the submenu is off, the shortcuts do nothing.
+    void verifySubmenuFromTheKeyboard()
+    {
+        Fixture x;
+        QVERIFY(QTest::qWaitForWindowActive(x.window.get()));
+        QCOMPARE(x.f->mnuCtShogo->text(), QStringLiteral("C/T"));
+        QCOMPARE(x.f->mnuShogoFile->text(), QStringLiteral("File"));
+        QSignalSpy ct(x.f->mnuCtShogo, &QAction::triggered);
+        QSignalSpy file(x.f->mnuShogoFile, &QAction::triggered);
+        const QString blank = QStringLiteral("There are some blank fields.\r\nEnter all fields and try it again.");
+        QTest::keySequence(x.window->windowHandle(), x.f->mnuCtShogo->shortcut());
+        QCOMPARE(ct.count(), 1);
+        QCOMPARE(x.prompts.texts(), QStringList{blank});  // the verification ran and checked the screen
+        QTest::keySequence(x.window->windowHandle(), x.f->mnuShogoFile->shortcut());
+        QCOMPARE(file.count(), 1);
+        QCOMPARE(x.prompts.texts(), (QStringList{blank, blank}));
+        QVERIFY(x.f->mnuCtShogo->shortcut() != x.f->mnuShogoFile->shortcut());
+        QVERIFY(!x.f->mnuCtShogo->shortcut().isEmpty());
+
+        x.window->MoveModeLayout();
+        QTest::keySequence(x.window->windowHandle(), x.f->mnuCtShogo->shortcut());
+        QTest::keySequence(x.window->windowHandle(), x.f->mnuShogoFile->shortcut());
+        QCOMPARE(ct.count() + file.count(), 2);
+        QCOMPARE(x.prompts.texts().size(), 2);
     }
 };
 

@@ -6,8 +6,11 @@
 #include "printing/frmPrintSelect.h"
 #include "printing/print_ops.h"
 #include "printing/report.h"
+#include "support/file_size_limit.h"
 #include "support/test_env.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFontDatabase>
 #include <QPageSize>
 #include <QPrinter>
@@ -412,6 +415,44 @@ private slots:
             QCOMPARE(fromSave[i].text, fromPrint[i].text);
             QVERIFY2((fromSave[i].box.topLeft() - fromPrint[i].box.topLeft()).manhattanLength() < 0.1,
                      qPrintable(fromSave[i].text));
+        }
+    }
+
+    // A full disk: the reason is said, no part of the new file is left, and a file that was there
+    // keeps what it held.
+    void pdfOnAFullDisk_data()
+    {
+        QTest::addColumn<QByteArray>("before");  // "-": no file there
+        QTest::newRow("new file") << QByteArray("-");
+        QTest::newRow("file replaced") << QByteArray("%PDF- an earlier report");
+    }
+    void pdfOnAFullDisk()
+    {
+        QFETCH(QByteArray, before);
+        test::TestEnv env;
+        QTemporaryDir dir;
+        Temp = KnownSet();
+        frmPrintSelect::PrintScreenData = true;
+        frmPrintSelect::PrintFileData = false;
+        const QString path = dir.filePath(QStringLiteral("report.pdf"));
+        if (before != "-") {
+            QFile old(path);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write(before);
+        }
+        QString reason;
+        {
+            test::FileSizeLimit full;
+            QVERIFY(full.active());
+            QVERIFY(!WriteReportPdf(path, &reason));
+        }
+        QCOMPARE(reason, QStringLiteral("%1: File too large").arg(path));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),
+                 before == "-" ? QStringList{} : QStringList{QStringLiteral("report.pdf")});
+        if (before != "-") {
+            QFile kept(path);
+            QVERIFY(kept.open(QIODevice::ReadOnly));
+            QCOMPARE(kept.readAll(), before);
         }
     }
 

@@ -22,6 +22,8 @@
 #include "ui_frmSelection.h"
 
 #include <QProcess>
+#include <QTemporaryDir>
+#include <sys/stat.h>
 #include <QTest>
 #include <QTimer>
 
@@ -227,6 +229,53 @@ private slots:
             QCOMPARE(out, says.constFirst());
         for (const QString &text : says)
             QVERIFY2(out.contains(text), qPrintable(out));
+    }
+
+    // --comm-log takes only a regular file: a pipe, a folder or a device is refused on the terminal
+    // before any window appears, and a pipe nobody reads never holds the start up.
+    void commLogThatIsNotARegularFile_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("named pipe") << "fifo";
+        QTest::newRow("folder") << "folder";
+        QTest::newRow("device") << "device";
+    }
+    void commLogThatIsNotARegularFile()
+    {
+        QFETCH(QString, kind);
+        test::TestEnv env;
+        QTemporaryDir dir;
+        QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("KZPC-Software")));
+        QFile settings(dir.filePath(QStringLiteral("KZPC-Software/KZPC-Software.conf")));
+        QVERIFY(settings.open(QIODevice::WriteOnly));
+        settings.write("[Settings]\nLanguage=2\nPortNo=7\n");
+        settings.close();
+        QString log = dir.filePath(QStringLiteral("comm.log"));
+        if (kind == QLatin1String("fifo"))
+            QCOMPARE(::mkfifo(QFile::encodeName(log).constData(), 0600), 0);
+        else if (kind == QLatin1String("folder"))
+            QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("comm.log")));
+        else
+            log = QStringLiteral("/dev/null");
+
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.path());
+        environment.insert(QStringLiteral("LANG"), QStringLiteral("C.UTF-8"));
+        QProcess kzpc;
+        kzpc.setProcessEnvironment(environment);
+        kzpc.start(QStringLiteral(KZPC_PATH), {QStringLiteral("--comm-log"), log});
+        const bool ended = kzpc.waitForFinished(10000);
+        if (!ended) {
+            kzpc.kill();
+            kzpc.waitForFinished();
+        }
+        QVERIFY2(ended, "kzpc is still running");
+        QCOMPARE(kzpc.exitCode(), 2);
+        QCOMPARE(QString::fromUtf8(kzpc.readAllStandardError()).split(QLatin1Char('\n')).filter(QStringLiteral("comm")),
+                 QStringList{QStringLiteral("Cannot open the communication log file %1: not a regular file (a folder, a "
+                                            "device or a pipe)").arg(log)});
+        QVERIFY(kzpc.readAllStandardOutput().isEmpty());
     }
 
     // Started on a data file (a double click in the file manager): the file is opened as Open does

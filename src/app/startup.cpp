@@ -7,6 +7,7 @@
 #include "app/help.h"
 #include "core/language.h"
 #include "core/settings.h"
+#include "link/comm_log.h"
 #include "link/port_settings.h"
 #include "core/strings.h"
 #include "link/port.h"
@@ -22,6 +23,9 @@ std::unique_ptr<frmMain> Main(int splashMs, const QString &dataFile)
     InitHelpPath();
     LoadLanguage();
     InstallQtTranslator();
+    // The communication log keeps what the link does from here on, the start-up read included;
+    // its window shows it whenever it is opened.
+    ProgramCommLog();
 
     {
         // The splash stays up for its time while window events run; the wait sleeps in the event

@@ -5,11 +5,13 @@
 #include "core/strings.h"
 #include "core/twips.h"
 #include "link/exchange.h"
+#include "link/frmCommLog.h"
 #include "link/port.h"
 #include "ui_frmInputOutput.h"
 
 #include <QCloseEvent>
 #include <QDateTime>
+#include <QDir>
 #include <QHeaderView>
 #include <QSaveFile>
 #include <QStandardItemModel>
@@ -31,6 +33,21 @@ QPixmap Lamp(const char *name, const QSize &size)
     return QIcon(QStringLiteral(":/%1").arg(QLatin1String(name))).pixmap(size * 2);
 }
 
+// A focused output name is drawn in the selection colours, as a focused list entry is.
+void ShowFocus(QLabel *label, bool focused)
+{
+    if (!focused) {
+        label->setAutoFillBackground(false);
+        label->setPalette(QPalette());
+        return;
+    }
+    QPalette p = label->palette();
+    p.setColor(QPalette::Window, p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::WindowText, p.color(QPalette::Active, QPalette::HighlightedText));
+    label->setPalette(p);
+    label->setAutoFillBackground(true);
+}
+
 }  // namespace
 
 InputOutputState &IoMonitorState()
@@ -39,9 +56,14 @@ InputOutputState &IoMonitorState()
     return state;
 }
 
-void ShowInputOutput(QWidget *owner)
+void ShowInputOutput(QWidget *owner, std::function<void()> showCommLog)
 {
     frmInputOutput window(owner);
+    if (showCommLog)
+        window.showCommLog = std::move(showCommLog);
+    // Modal to the main window alone, so that the communication log, a window of its own, can be
+    // scrolled, filtered and saved while the monitor polls.
+    window.setWindowModality(Qt::WindowModal);
     window.exec();
 }
 
@@ -62,6 +84,8 @@ frmInputOutput::frmInputOutput(QWidget *owner)
     connect(timerInputOutput, &QTimer::timeout, this, &frmInputOutput::timerInputOutput_Timer);
     connect(ui->cmdMonitor, &QPushButton::clicked, this, &frmInputOutput::cmdMonitor_Click);
     connect(ui->cmdTojiru, &QPushButton::clicked, this, &frmInputOutput::cmdTojiru_Click);
+    connect(ui->cmdCommLog, &QToolButton::clicked, this, &frmInputOutput::cmdCommLog_Click);
+    showCommLog = [owner] { ShowCommLog(owner); };
 
     for (int row = 1; row <= kIoRowCount; ++row) {
         QLabel *red = redImage(row);
@@ -74,6 +98,25 @@ frmInputOutput::frmInputOutput(QWidget *owner)
             white->installEventFilter(this);
         }
     }
+    // The outputs are switched from the keyboard too: each name takes the focus, after Start and
+    // Close, and Space or Enter on it does what a double-click on the lamp does.
+    QWidget *previous = ui->cmdTojiru;
+    QWidget::setTabOrder(ui->cmdMonitor, ui->cmdTojiru);
+    for (int row = 1; row <= kIoRowCount; ++row) {
+        if (kIoRows[row - 1].outputValue == 0)
+            continue;
+        auto *name = findChild<QLabel *>(QLatin1String(kIoRows[row - 1].label));
+        name->setFocusPolicy(Qt::StrongFocus);
+        name->installEventFilter(this);
+        QWidget::setTabOrder(previous, name);
+        previous = name;
+    }
+    QWidget::setTabOrder(previous, ui->cmdHistory);
+    QWidget::setTabOrder(ui->cmdHistory, ui->cmdCommLog);
+    QWidget::setTabOrder(ui->cmdCommLog, ui->lstHistory);
+    QWidget::setTabOrder(ui->lstHistory, ui->cmdSaveHistory);
+    // Start comes first: a key pressed at once must not switch an output.
+    ui->cmdMonitor->setFocus();
 
     // Form_Load
     PlaceOverOwner(this, owner);
@@ -363,8 +406,25 @@ void frmInputOutput::cmdSaveHistory_Click()
     if (!chosen.accepted || chosen.fullPath.isEmpty())
         return;
     QSaveFile file(chosen.fullPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
-        MsgOk(Str(3264) + QLatin1String("\r\n") + file.errorString());
+    QString why;
+    if (!file.open(QIODevice::WriteOnly)) {
+        why = file.errorString();
+    } else if (file.write(text) != text.size() || !file.flush()) {
+        // The write lands in a buffer and only the flush reaches the disk; commit() would put a
+        // short file in place even after a failed flush. Cancelled, no file is left behind.
+        why = file.errorString();
+        file.cancelWriting();
+    } else if (!file.commit()) {
+        why = file.errorString();
+    }
+    if (!why.isEmpty())
+        MsgOk(Str(3264) + QLatin1String("\r\n") + QDir::toNativeSeparators(chosen.fullPath) + QLatin1String(": ") + why);
+}
+
+void frmInputOutput::cmdCommLog_Click()
+{
+    if (showCommLog)
+        showCommLog();
 }
 
 void frmInputOutput::StopMonitorDisplay()
@@ -399,6 +459,14 @@ void frmInputOutput::keyPressEvent(QKeyEvent *event)
     QDialog::keyPressEvent(event);
 }
 
+int frmInputOutput::outputRowOfName(const QObject *watched) const
+{
+    for (int row = 1; row <= kIoRowCount; ++row)
+        if (kIoRows[row - 1].outputValue != 0 && watched->objectName() == QLatin1String(kIoRows[row - 1].label))
+            return row;
+    return 0;
+}
+
 bool frmInputOutput::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonDblClick) {
@@ -408,6 +476,24 @@ bool frmInputOutput::eventFilter(QObject *watched, QEvent *event)
                 return true;
             }
         }
+    }
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (const int row = outputRowOfName(watched)) {
+            const int key = static_cast<QKeyEvent *>(event)->key();
+            if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) {
+                imgOutput_DblClick(row);
+                return true;
+            }
+        }
+        break;
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        if (outputRowOfName(watched))
+            ShowFocus(static_cast<QLabel *>(watched), event->type() == QEvent::FocusIn);
+        break;
+    default:
+        break;
     }
     return QDialog::eventFilter(watched, event);
 }

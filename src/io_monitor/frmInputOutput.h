@@ -1,15 +1,18 @@
 #pragma once
 // The I/O monitor: five inputs and four outputs of the controller as lamps, polled every 200 ms
-// while monitoring runs; a double-click on an output lamp switches that output at the next tick.
+// while monitoring runs; a double-click on an output lamp, or Space or Enter on its focused name,
+// switches that output at the next tick.
 //
-// Modal over the main window. The user's close box is refused; only Close (disabled while polling)
-// unloads it. What the monitor last saw and the output changes not yet written outlive the window.
+// Modal over the main window only: the communication log beside it stays usable, and the monitor
+// opens it too. The user's close box is refused; only Close (disabled while polling) unloads it.
+// What the monitor last saw and the output changes not yet written outlive the window.
 
 #include "io_monitor/io_block.h"
 #include "io_monitor/io_history.h"
 
 #include <QDialog>
 #include <array>
+#include <functional>
 #include <memory>
 
 class QLabel;
@@ -38,8 +41,9 @@ struct InputOutputState {
 // The one monitor state of the program.
 InputOutputState &IoMonitorState();
 
-// Shows the I/O monitor modally over owner and returns when the user closes it.
-void ShowInputOutput(QWidget *owner);
+// Shows the I/O monitor modally over owner and returns when the user closes it. showCommLog opens
+// the communication log beside owner (by default with owner's own frame to keep clear).
+void ShowInputOutput(QWidget *owner, std::function<void()> showCommLog = {});
 
 class frmInputOutput : public QDialog {
     Q_OBJECT
@@ -56,6 +60,9 @@ public:
     // The history panel: shown or collapsed, and saved as CSV (a failure says why).
     void cmdHistory_Toggled(bool open);
     void cmdSaveHistory_Click();
+    // Opens the communication log beside the main window.
+    void cmdCommLog_Click();
+    std::function<void()> showCommLog;
 
 protected:
     void closeEvent(QCloseEvent *event) override;  // Form_QueryUnload
@@ -73,8 +80,10 @@ private:
     void PortLost();
     // Lamps in full colour (current) or greyed (the last state seen, no longer current).
     void setLampsCurrent(bool current);
-    // A double-click on either image of an output row (1-based).
+    // A double-click on either image of an output row (1-based), or Space or Enter on its name.
     void imgOutput_DblClick(int row);
+    // The output row (1-based) whose name label is watched, or 0.
+    int outputRowOfName(const QObject *watched) const;
 
     // Shows row's red lamp when its stored state is on.
     void showLamp(int row);

@@ -4,13 +4,18 @@
 //
 //   CommLogLine      a record as one line of text
 //   CommLogModel     the lines for a view (the last kMaxLines), fed by the link while it lives
+//   ProgramCommLog   the program's one model, kept from start-up on for the log window
+//   PacedCommLog     a model's lines for a view, brought up to date in batches
 //   CommLogFile      the same lines appended to a file (kzpc --comm-log FILE)
 
 #include "link/traffic.h"
 
 #include <QAbstractListModel>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QTimer>
 #include <deque>
+#include <functional>
 
 namespace kz {
 
@@ -37,13 +42,18 @@ public:
 
     void append(const TrafficRecord &record);
     void clear();
+    // The number of lines dropped from the front since the start (by the limit or by clear):
+    // row r is the line numbered firstSequence() + r.
+    qint64 firstSequence() const { return dropped_; }
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
 
 private:
+    // A record is kept as it came and put into words only when a view asks for its line: the
+    // log runs from start-up on, and most lines are never looked at.
     struct Line {
-        QString text;
+        TrafficRecord record;
         bool poll = false;
     };
     std::deque<Line> lines_;
@@ -53,6 +63,39 @@ private:
     int observer_ = 0;
 };
 
+// The lines of a CommLogModel for a view, brought up to date at most once an interval: a list view
+// lays all its lines out again for every change, which over a full log at five polls a second
+// would cost more than the link itself. While inactive it holds no lines and follows nothing.
+class PacedCommLog : public QAbstractListModel {
+    Q_OBJECT
+public:
+    PacedCommLog(CommLogModel &source, int intervalMs, QObject *parent = nullptr);
+
+    void setActive(bool active);
+    bool isActive() const { return active_; }
+    // Takes in the lines that came since the last time, and drops those the source has dropped.
+    void catchUp();
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
+
+private:
+    void schedule();
+
+    CommLogModel &source_;
+    int intervalMs_;
+    QTimer *timer_;
+    QElapsedTimer sinceCatchUp_;
+    qint64 first_ = 0;  // the source's number of the first line held
+    int count_ = 0;
+    bool active_ = false;
+    QList<QMetaObject::Connection> connections_;
+};
+
+// The program's log: made on first use (the start-up sequence makes it before anything talks to
+// the controller), it takes every record from then on and lives until the application ends.
+CommLogModel &ProgramCommLog();
+
 class CommLogFile {
 public:
     CommLogFile() = default;
@@ -60,11 +103,23 @@ public:
     CommLogFile(const CommLogFile &) = delete;
     CommLogFile &operator=(const CommLogFile &) = delete;
 
-    // Opens path for appending and watches the link from now on. False with the reason in error.
+    // Opens path for appending and watches the link from now on. Only a regular file is taken (a
+    // new one is made); a pipe, a folder or a device is refused without waiting for anything.
+    // False with the reason in error.
     bool open(const QString &path, QString *error);
 
+    // Called once, with the message to show, when a line could not be written (a full disk, say).
+    // The file then takes no further lines, and a file this run made that stayed empty is removed.
+    std::function<void(const QString &message)> onWriteFailed;
+    bool writeFailed() const { return failed_; }
+
 private:
+    void writeLine(const TrafficRecord &record);
+
     QFile file_;
+    QString path_;
+    bool created_ = false;  // the file did not exist before open
+    bool failed_ = false;
     int observer_ = 0;
 };
 

@@ -1,9 +1,10 @@
 #pragma once
 // The communication log window: every frame the link sends and receives, with the outcome of each
-// exchange, as it happens. A window of its own beside the main window, never modal and never
+// exchange, from start-up on. A window of its own beside the main window, never modal and never
 // blocked by the I/O monitor or a transfer, so it keeps showing what the controller says while
 // they run. It only shows: it never starts an exchange.
 
+#include <QRect>
 #include <QSortFilterProxyModel>
 #include <QWidget>
 #include <memory>
@@ -15,10 +16,20 @@ class frmCommLog;
 namespace kz {
 
 class CommLogModel;
+class PacedCommLog;
 
-// Shows the one log window beside owner, creating it on first use; it collects from then on.
-// Closing it only hides it; it lives until owner is destroyed.
-void ShowCommLog(QWidget *owner);
+// Shows the one log window beside owner, creating it on first use; it shows the program's log, kept
+// from start-up on. On its first showing it is placed clear of keepClear (owner's frame when
+// empty). Closing it only hides it; it lives until owner is destroyed.
+void ShowCommLog(QWidget *owner, const QRect &keepClear = QRect());
+
+// Where a window of the preferred size goes on the available screen area without covering
+// keepClear: right of it, left of it, below or above it, the first side where the preferred size
+// fits, else the side with the most room for at least the minimum size, shrunk to that room. With
+// no such side the minimum size goes to the screen's edge on the side with the most room, covering
+// as little of keepClear as it can. Rectangles are window frames; gap separates the two.
+QRect PlaceBeside(const QRect &available, const QRect &keepClear, const QSize &preferred,
+                  const QSize &minimum, int gap = 8);
 // The log window, or nullptr before its first showing.
 class frmCommLog *CommLogWindow();
 
@@ -40,7 +51,8 @@ private:
 class frmCommLog : public QWidget {
     Q_OBJECT
 public:
-    explicit frmCommLog(QWidget *owner);
+    // Placed clear of keepClear (owner's frame when empty).
+    explicit frmCommLog(QWidget *owner, const QRect &keepClear = QRect());
     ~frmCommLog() override;
 
     CommLogModel &model() const { return *model_; }
@@ -55,18 +67,19 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
     // The selected lines, or all lines shown when none is selected.
     QStringList linesToCopy() const;
+    void placeBeside(QWidget *owner, const QRect &keepClear);
 
     std::unique_ptr<Ui::frmCommLog> ui;
-    CommLogModel *model_;
+    CommLogModel *model_;  // the program's log
+    PacedCommLog *paced_;  // its lines for the view, twice a second
     CommLogFilter *filter_;
     bool followBottom_ = true;
-    // While the view follows the newest line, new lines are drawn at most twice a second: five
-    // polls a second would otherwise lay out and repaint the whole list for every line.
-    bool repaintPending_ = false;
 };
 
 }  // namespace kz

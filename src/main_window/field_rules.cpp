@@ -342,27 +342,38 @@ ScreenTexts FieldRules::screenTexts() const
     return screen;
 }
 
+void FieldRules::fill(Field field)
+{
+    const FieldInfo &info = Info(field);
+    const qint32 value = ValueOf(Hensu, field);
+    QWidget *w = window_->findChild<QWidget *>(QLatin1String(info.control));
+    if (auto *combo = qobject_cast<QComboBox *>(w))
+        combo->setEditText(QString::number(value));
+    else if (auto *edit = qobject_cast<QLineEdit *>(w))
+        edit->setText(QString::number(value));
+    else if (auto *label = qobject_cast<QLabel *>(w))
+        label->setText(QString::number(value));
+    else if (auto *check = qobject_cast<QCheckBox *>(w))
+        check->setChecked(value == 1);
+}
+
 void FieldRules::screenFill(bool groupsActive)
 {
-    auto fill = [this](Field field) {
-        const FieldInfo &info = Info(field);
-        const qint32 value = ValueOf(Hensu, field);
-        QWidget *w = window_->findChild<QWidget *>(QLatin1String(info.control));
-        if (auto *combo = qobject_cast<QComboBox *>(w))
-            combo->setEditText(QString::number(value));
-        else if (auto *edit = qobject_cast<QLineEdit *>(w))
-            edit->setText(QString::number(value));
-        else if (auto *label = qobject_cast<QLabel *>(w))
-            label->setText(QString::number(value));
-        else if (auto *check = qobject_cast<QCheckBox *>(w))
-            check->setChecked(value == 1);
-    };
     for (Field field : kFillAlways)
         fill(field);
     if (groupsActive)
         for (Field field : kFillGroups)
             fill(field);
     DataChanged = false;
+}
+
+void FieldRules::fillGroups()
+{
+    // The fields only catch up with what the tool holds: nothing is changed by it.
+    const bool changed = DataChanged;
+    for (Field field : kFillGroups)
+        fill(field);
+    DataChanged = changed;
 }
 
 }  // namespace kz

@@ -4,6 +4,7 @@
 // data-changed flag, and the screen fill.
 
 #include "params/check_chain.h"
+#include "params/field_table.h"
 
 #include <QObject>
 #include <functional>
@@ -24,6 +25,9 @@ public:
 
     ScreenTexts screenTexts() const;
     void screenFill(bool groupsActive);
+    // The sensor and homing fields from Hensu, as the screen fill writes them; the data-changed
+    // flag keeps its value.
+    void fillGroups();
 
     // The rotation-direction unlock, by the new state of chkChangeDirect.
     void chkChangeDirect_Click(bool ticked);
@@ -47,6 +51,8 @@ private:
     };
 
     static QLineEdit *LineEditOf(QWidget *control);
+    // One field of Hensu onto its control.
+    void fill(Field field);
     const Rule *ruleFor(QObject *control) const;
     const Rule *focusedRule() const;
     bool keyPress(const Rule &rule, QKeyEvent *event);

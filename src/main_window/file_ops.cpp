@@ -11,6 +11,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QLineEdit>
 
 namespace kz {
 
@@ -37,6 +38,24 @@ int frmMain::TakeScreen()
 {
     const bool groups = ParameterGroupsActive();
     const ScreenTexts screen = screenTexts();
+    if (groups) {
+        // "Enter all fields" cannot be done for a field that takes no input: say what fills it.
+        bool locked = false;
+        bool homingLocked = false;
+        for (QLineEdit *e : {ui->txtHensu2, ui->txtHomeSokudo, ui->txtHomePosi, ui->txtOffsetSokudo, ui->txtOffsetPosi}) {
+            if (e->text().isEmpty() && !e->isEnabled()) {
+                locked = true;
+                homingLocked = homingLocked || e != ui->txtHensu2;
+            }
+        }
+        if (locked) {
+            QString text = Str(239) + QLatin1String("\r\n") + Str(3401).arg(Str(24).simplified());
+            if (homingLocked)
+                text += QLatin1String("\r\n") + Str(3402).arg(Str(436));
+            MsgOk(text);
+            return 1;
+        }
+    }
     if (Check_DataUmu(screen, groups) == 1)
         return 1;
     if (Torikomi_Data(screen, groups) == 1)
@@ -214,6 +233,7 @@ void frmMain::mnuFileNew_Click()
         // SP1 takes no input: left blank it would fail the blank check of every later Save and
         // Write, with nothing the user could do about it. 0 passes every check.
         f.txtHensu2->setText(QStringLiteral("0"));
+        groupFieldsBehind_ = false;
     }
     DataName = Str(15);
     DataPath.clear();

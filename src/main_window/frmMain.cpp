@@ -186,9 +186,9 @@ void frmMain::connectMenus()
     onTrigger(ui->mnuModeGaibu, [this] { mnuModeGaibu_Click(); });
     onTrigger(ui->mnuModeTrancefer, [this] { mnuModeTrancefer_Click(); });
     onTrigger(ui->mnuViewCtVersion, [this] { mnuViewCtVersion_Click(); });
-    onTrigger(ui->mnuShowInpOutp, [this] { ShowInputOutput(this); });
+    onTrigger(ui->mnuShowInpOutp, [this] { ShowInputOutput(this, [this] { mnuViewCommLog_Click(); }); });
     // The log only shows what the link does, so it stays reachable while an operation runs.
-    connect(ui->mnuViewCommLog, &QAction::triggered, this, [this] { ShowCommLog(this); });
+    connect(ui->mnuViewCommLog, &QAction::triggered, this, &frmMain::mnuViewCommLog_Click);
     // Printing.
     onTrigger(ui->mnuFilePrint, [this] { mnuFilePrint_Click(*this); });
     onTrigger(ui->mnuFilePageSetup, [this] { mnuFilePageSetup_Click(*this); });
@@ -306,9 +306,11 @@ void frmMain::ModeLayout(bool edit)
                 f.txtPosi2, f.txtPosi1Timer, f.txtPosi2Timer, f.lblVel, f.lblAcc, f.lblGensoku,
                 f.lblPosition, f.lblTimer},
                edit);
+    // The verify items go with their submenu: their shortcuts would otherwise reach them in move
+    // mode, where the submenu is off.
     SetEnabled({f.mnuFileNew, f.mnuFileOpen, f.mnuFileGetfromCt, f.mnuFileSave, f.mnuFileSaveAs,
-                f.mnuFileLoadtoCt, f.mnuFileShogo->menuAction(), f.mnuFilePageSetup, f.mnuFilePrint, f.mnuFileSavePdf,
-                f.mnuViewCtVersion, f.mnuShowInpOutp, f.mnuModeChange->menuAction()},
+                f.mnuFileLoadtoCt, f.mnuFileShogo->menuAction(), f.mnuCtShogo, f.mnuShogoFile, f.mnuFilePageSetup,
+                f.mnuFilePrint, f.mnuFileSavePdf, f.mnuViewCtVersion, f.mnuShowInpOutp, f.mnuModeChange->menuAction()},
                edit);
     if (!ParametaShowFlag)
         return;
@@ -401,6 +403,14 @@ void frmMain::mnuViewOption_Click()
     repaint();
 }
 
+void frmMain::mnuViewCommLog_Click()
+{
+    // The log goes where it covers none of the window, with the parameter frames shown or not.
+    QRect keepClear = frameGeometry();
+    keepClear.setHeight(keepClear.height() - height() + TwipsToPixelsY(kTallHeightTwips, this));
+    ShowCommLog(this, keepClear);
+}
+
 void frmMain::ApplyShowParametersLayout()
 {
     if (!ParametaShowFlag) {
@@ -414,6 +424,12 @@ void frmMain::ApplyShowParametersLayout()
         ui->framParameta->setEnabled(true);
         ui->framParameta->show();
         ui->framHomePara->show();
+        // A read or an open while the fields were hidden left them behind what the tool holds
+        // (it read all of them); shown blank or stale they could not even be saved.
+        if (groupFieldsBehind_) {
+            rules_->fillGroups();
+            groupFieldsBehind_ = false;
+        }
     }
 }
 
@@ -429,7 +445,9 @@ ScreenTexts frmMain::screenTexts() const
 
 void frmMain::ScreenFill()
 {
-    rules_->screenFill(ParameterGroupsActive());
+    const bool groups = ParameterGroupsActive();
+    rules_->screenFill(groups);
+    groupFieldsBehind_ = !groups;
 }
 
 void frmMain::ShowDataName()

@@ -66,8 +66,12 @@ public:
 
     // Options dialog, then the show-parameters layout.
     void mnuViewOption_Click();
-    // Height and parameter frames after the options have changed.
+    // Height and parameter frames after the options have changed; shown again, the sensor and homing
+    // fields show the values the tool holds for them when a read or an open came while they were
+    // hidden.
     void ApplyShowParametersLayout();
+    // The communication log window, beside this window.
+    void mnuViewCommLog_Click();
     // The top windows the menus open, set by the application (tests set their own): the Options
     // dialog, the About box, and help on a topic.
     std::function<void()> showOptionsDialog;
@@ -127,7 +131,9 @@ public:
     // reachable during its waits (View, Mode, Reset) must not start a second conversation.
     bool refuseWhileBusy();
 
-    // The check chain over the screen: blank check, take-in, range check. 0 when all pass.
+    // The check chain over the screen: blank check, take-in, range check. 0 when all pass. A blank
+    // that cannot be typed into (SP1, the homing fields while their change is not allowed) is
+    // refused with what to do instead.
     int TakeScreen();
     // Runs the leave check of the focused parameter field as if the focus had left it, before a
     // command acts on the screen's data. False (and the user told why) when a value was refused.
@@ -202,6 +208,8 @@ private:
     std::unique_ptr<FieldRules> rules_;
     QTimer Timer1;
     int busy_ = 0;
+    // The sensor and homing fields do not show Hensu: it was filled while they were hidden.
+    bool groupFieldsBehind_ = false;
     bool closePending_ = false;
     bool closing_ = false;
 };

@@ -2,6 +2,7 @@
 
 #include "core/strings.h"
 
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QToolButton>
@@ -57,6 +58,36 @@ void UpDown::keyPressEvent(QKeyEvent *event)
         stepDown();
     else
         QWidget::keyPressEvent(event);
+}
+
+void UpDown::focusInEvent(QFocusEvent *event)
+{
+    showFocus(true);
+    QWidget::focusInEvent(event);
+}
+
+void UpDown::focusOutEvent(QFocusEvent *event)
+{
+    showFocus(false);
+    QWidget::focusOutEvent(event);
+}
+
+void UpDown::showFocus(bool focused)
+{
+    // The arrows are too small to carry a focus frame; the number they step shows it instead, in
+    // the selection colours, as a spin box shows its selected text.
+    if (!buddy_)
+        return;
+    if (!focused) {
+        buddy_->setAutoFillBackground(false);
+        buddy_->setPalette(QPalette());
+        return;
+    }
+    QPalette p = buddy_->palette();
+    p.setColor(QPalette::Window, p.color(QPalette::Active, QPalette::Highlight));
+    p.setColor(QPalette::WindowText, p.color(QPalette::Active, QPalette::HighlightedText));
+    buddy_->setPalette(p);
+    buddy_->setAutoFillBackground(true);
 }
 
 void UpDown::changeEvent(QEvent *event)

@@ -1,6 +1,7 @@
 #pragma once
 // An up-down spinner bound to a value label (the ACC and DEC settings): each step moves the
-// label's number by one within 1 to 9, without wrapping.
+// label's number by one within 1 to 9, without wrapping. It takes the focus (Tab, a click) and is
+// stepped with the arrow keys; while it has the focus its label shows the number selected.
 
 #include <QWidget>
 
@@ -30,9 +31,12 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void changeEvent(QEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     void step(int delta);
+    void showFocus(bool focused);
 
     QLabel *buddy_ = nullptr;
     QToolButton *up_;

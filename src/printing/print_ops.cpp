@@ -10,15 +10,16 @@
 #include "printing/frmPrintSelect.h"
 #include "printing/report.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPageSize>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QSaveFile>
-#include <QTemporaryDir>
 
 namespace kz {
 
@@ -152,34 +153,40 @@ bool WriteReportPdf(const QString &path, QString *reason)
             *reason = why;
         return false;
     };
-    // The page is painted to a scratch file first; the target is replaced only by a complete one.
-    QTemporaryDir scratch;
-    if (!scratch.isValid())
-        return fail(scratch.errorString());
-    QPrinter pdf(QPrinter::HighResolution);
-    pdf.setOutputFormat(QPrinter::PdfFormat);
-    pdf.setOutputFileName(scratch.filePath(QStringLiteral("report.pdf")));
-    pdf.setPageSize(QPageSize(QPageSize::A4));
-    pdf.setPageOrientation(QPageLayout::Portrait);
-    pdf.setCreator(QLatin1String(kProductTitle));
-    pdf.setDocName(QFileInfo(path).completeBaseName());
-    QString why;
-    if (!PrintSetData(pdf, &why))
-        return fail(why);
+    // The page is painted in memory, so that the only write to disk is the file's own, whose every
+    // failure has a reason; the target is replaced only by a complete file. The page is laid out
+    // as the printer lays out a PDF, so the file is the page Print prints.
+    QPrinter layout(QPrinter::HighResolution);
+    layout.setOutputFormat(QPrinter::PdfFormat);
+    layout.setPageSize(QPageSize(QPageSize::A4));
+    layout.setPageOrientation(QPageLayout::Portrait);
+    QBuffer painted;
+    painted.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter pdf(&painted);
+        pdf.setResolution(layout.resolution());
+        pdf.setPageLayout(layout.pageLayout());
+        pdf.setCreator(QLatin1String(kProductTitle));
+        pdf.setTitle(QFileInfo(path).completeBaseName());
+        if (!PaintReport(SetDataReport(), pdf))
+            return fail(QString());
+    }
+    const QByteArray &bytes = painted.data();
+    if (bytes.isEmpty())
+        return fail(QString());
 
-    QFile painted(pdf.outputFileName());
-    if (!painted.open(QIODevice::ReadOnly))
-        return fail(painted.errorString());
-    const QByteArray bytes = painted.readAll();
     QSaveFile target(path);
     const auto targetFailed = [&] {
         return fail(QDir::toNativeSeparators(path) + QStringLiteral(": ") + target.errorString());
     };
     if (!target.open(QIODevice::WriteOnly))
         return targetFailed();
-    if (target.write(bytes) != bytes.size()) {
+    // The write lands in a buffer and only the flush reaches the disk; commit() would put a short
+    // file in place even after a failed flush. Cancelled, no file is left behind.
+    if (target.write(bytes) != bytes.size() || !target.flush()) {
+        const bool failed = targetFailed();
         target.cancelWriting();
-        return targetFailed();
+        return failed;
     }
     if (!target.commit())
         return targetFailed();

@@ -11,6 +11,7 @@
 #include <QFontMetricsF>
 #include <QLocale>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrinter>
 
 #include <algorithm>
@@ -203,23 +204,20 @@ QList<DrawOp> ComputeReport(const ParameterSet &set, const ReportSource &source)
     return page.take();
 }
 
-bool PaintReport(const QList<DrawOp> &ops, QPrinter &printer, QString *reason)
+namespace {
+
+// The draw operations onto a started painter of a printer or PDF writer.
+template <class Device>
+void PaintOps(const QList<DrawOp> &ops, QPainter &painter, Device &device)
 {
-    QPainter painter;
-    if (!painter.begin(&printer)) {
-        // The painter tells no reason; the one case with a known reason is an output file.
-        if (reason && !printer.outputFileName().isEmpty())
-            *reason = OutputFileProblem(printer.outputFileName());
-        return false;
-    }
-    const double scale = double(printer.resolution()) / kTwipsPerInch;
+    const double scale = double(device.resolution()) / kTwipsPerInch;
     for (const DrawOp &op : ops) {
         QFont font(op.fontFamily);
         font.setPointSize(op.pointSize);
         painter.setFont(font);
-        const QFontMetricsF metrics(font, &printer);
+        const QFontMetricsF metrics(font, &device);
         const double x = op.x * scale;
-        double room = printer.width() - x;
+        double room = device.width() - x;
         if (op.maxWidth > 0)
             room = std::min(room, op.maxWidth * scale);
         const double width = metrics.horizontalAdvance(op.text);
@@ -232,17 +230,45 @@ bool PaintReport(const QList<DrawOp> &ops, QPrinter &printer, QString *reason)
         painter.drawText(QPointF(0, 0), op.text);
         painter.restore();
     }
+}
+
+}  // namespace
+
+bool PaintReport(const QList<DrawOp> &ops, QPrinter &printer, QString *reason)
+{
+    QPainter painter;
+    if (!painter.begin(&printer)) {
+        // The painter tells no reason; the one case with a known reason is an output file.
+        if (reason && !printer.outputFileName().isEmpty())
+            *reason = OutputFileProblem(printer.outputFileName());
+        return false;
+    }
+    PaintOps(ops, painter, printer);
     return painter.end() && printer.printerState() != QPrinter::Error;
 }
 
-bool PrintSetData(QPrinter &printer, QString *reason)
+bool PaintReport(const QList<DrawOp> &ops, QPdfWriter &writer)
+{
+    QPainter painter;
+    if (!painter.begin(&writer))
+        return false;
+    PaintOps(ops, painter, writer);
+    return painter.end();
+}
+
+QList<DrawOp> SetDataReport()
 {
     ReportSource source;
     source.screenData = frmPrintSelect::PrintScreenData;
     source.fileData = frmPrintSelect::PrintFileData;
     source.fileTitle = frmPrintSelect::PrintFileTitle;
     source.printedAt = QDateTime::currentDateTime();
-    return PaintReport(ComputeReport(Temp, source), printer, reason);
+    return ComputeReport(Temp, source);
+}
+
+bool PrintSetData(QPrinter &printer, QString *reason)
+{
+    return PaintReport(SetDataReport(), printer, reason);
 }
 
 }  // namespace kz

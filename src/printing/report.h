@@ -20,6 +20,7 @@
 #include <QList>
 #include <QString>
 
+class QPdfWriter;
 class QPrinter;
 
 namespace kz {
@@ -67,7 +68,13 @@ QList<DrawOp> ComputeReport(const ParameterSet &set, const ReportSource &source)
 // written), and is left empty where the printer tells nothing.
 bool PaintReport(const QList<DrawOp> &ops, QPrinter &printer, QString *reason = nullptr);
 
-// Prints Temp with the choice of the print selection dialog, dated now. False as PaintReport.
+// The same on one page of a PDF writer. False when the page could not be painted.
+bool PaintReport(const QList<DrawOp> &ops, QPdfWriter &writer);
+
+// The report of Temp with the choice of the print selection dialog, dated now.
+QList<DrawOp> SetDataReport();
+
+// Prints SetDataReport(). False as PaintReport.
 bool PrintSetData(QPrinter &printer, QString *reason = nullptr);
 
 }  // namespace kz
