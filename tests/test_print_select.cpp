@@ -8,6 +8,7 @@
 #include "main_window/frmMain.h"
 #include "params/parameter_set.h"
 #include "printing/frmPrintSelect.h"
+#include "main_window/print_commands.h"
 #include "printing/print_ops.h"
 #include "support/fake_port.h"
 #include "support/scripted_prompts.h"

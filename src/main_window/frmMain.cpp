@@ -15,6 +15,7 @@
 #include "link/exchange.h"
 #include "link/port.h"
 #include "io_monitor/frmInputOutput.h"
+#include "main_window/print_commands.h"
 #include "printing/print_ops.h"
 #include "main_window/field_rules.h"
 #include "params/parameter_set.h"
