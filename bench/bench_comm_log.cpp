@@ -76,17 +76,17 @@ bool Transfers(frmMain &window, int rounds, const char *label)
     for (int i = 0; i < rounds; ++i) {
         QElapsedTimer t;
         t.start();
-        if (window.ReadCtBlocks() != 0)
+        if (window.readControllerBlocks() != 0)
             return false;
         reads.push_back(t.nsecsElapsed() / 1e6);
     }
-    CopyTemp2Hensu();
-    if (SetData2PSDA(true) != 0)
+    CopyStagedToCurrent();
+    if (BuildWriteBlocks(true) != 0)
         return false;
     for (int i = 0; i < rounds; ++i) {
         QElapsedTimer t;
         t.start();
-        if (SetCommMode() != 0 || window.WriteCtBlocks() != 0)
+        if (SetCommMode() != 0 || window.writeControllerBlocks() != 0)
             return false;
         writes.push_back(t.nsecsElapsed() / 1e6);
     }
@@ -111,7 +111,7 @@ int main(int argc, char *argv[])
     LoadLanguage();
     frmMain window;
     window.show();
-    ParametaShowFlag = true;
+    ShowParametersOption = true;
     window.ApplyShowParametersLayout();
     window.EditModeLayout();
     PortOccupy = true;

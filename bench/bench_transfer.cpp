@@ -49,7 +49,7 @@ int main(int argc, char *argv[])
     LoadLanguage();
     frmMain window;
     window.show();
-    ParametaShowFlag = true;
+    ShowParametersOption = true;
     window.ApplyShowParametersLayout();
     window.EditModeLayout();
     PortOccupy = true;
@@ -58,18 +58,18 @@ int main(int argc, char *argv[])
     for (int i = 0; i < rounds; ++i) {
         QElapsedTimer t;
         t.start();
-        if (window.ReadCtBlocks() != 0)
+        if (window.readControllerBlocks() != 0)
             return 1;
         reads.push_back(t.nsecsElapsed() / 1e6);
     }
-    CopyTemp2Hensu();
-    if (SetData2PSDA(true) != 0)
+    CopyStagedToCurrent();
+    if (BuildWriteBlocks(true) != 0)
         return 1;
     for (int i = 0; i < rounds; ++i) {
         QElapsedTimer t;
         t.start();
         // What the write does between the transmit question and the reset offer.
-        if (SetCommMode() != 0 || window.WriteCtBlocks() != 0)
+        if (SetCommMode() != 0 || window.writeControllerBlocks() != 0)
             return 1;
         writes.push_back(t.nsecsElapsed() / 1e6);
     }

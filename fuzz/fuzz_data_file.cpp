@@ -1,6 +1,6 @@
 // ReadDataFile over arbitrary file contents. Besides crashes, hangs and leaks, every outcome is checked
 // against a plain reference reading of the field syntax (data_file.h): which message, whether the read
-// succeeds, and exactly which fields of Temp hold new values. A file that reads back is written again
+// succeeds, and exactly which fields of StagedSet hold new values. A file that reads back is written again
 // and must read to the same set.
 
 #include "fuzz_support.h"
@@ -125,7 +125,7 @@ bool IsWholeNumber(std::string_view s)
     return i == s.size();
 }
 
-// What Temp holds before each read: no 16-bit field can read back to it.
+// What StagedSet holds before each read: no 16-bit field can read back to it.
 ParameterSet Sentinel()
 {
     ParameterSet s;
@@ -211,7 +211,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
     }
 
-    Temp = before;
+    StagedSet = before;
     DataChanged = true;
     const int result = ReadDataFile(path);
 
@@ -219,26 +219,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         FUZZ_CHECK(result == 0);
         FUZZ_CHECK(prompts.texts.isEmpty());
         FUZZ_CHECK(!DataChanged);
-        FUZZ_CHECK(Temp == expected);
+        FUZZ_CHECK(StagedSet == expected);
 
         // What reads back is written again and reads the same.
-        const ParameterSet read = Temp;
+        const ParameterSet read = StagedSet;
         const QByteArray again = DataFileBytes(read);
         Put(path, again.constData(), std::size_t(again.size()));
-        Temp = before;
+        StagedSet = before;
         FUZZ_CHECK(ReadDataFile(path) == 0);
-        FUZZ_CHECK(Temp == read);
+        FUZZ_CHECK(StagedSet == read);
         FUZZ_CHECK(prompts.texts.isEmpty());
     } else {
         FUZZ_CHECK(result == 1);
         FUZZ_CHECK(prompts.texts == QStringList{expectedMessage});
         FUZZ_CHECK(DataChanged);
-        // A file rejected whole leaves Temp as it was; a field that fails to convert leaves the fields
+        // A file rejected whole leaves StagedSet as it was; a field that fails to convert leaves the fields
         // before it staged and the rest untouched.
         if (expectedMessage == notDataFile || fields.size() < kFileFields)
-            FUZZ_CHECK(Temp == before);
+            FUZZ_CHECK(StagedSet == before);
         else
-            FUZZ_CHECK(Temp == expected);
+            FUZZ_CHECK(StagedSet == expected);
     }
     FUZZ_CHECK(prompts.dialogs == 0);
     return 0;

@@ -1,9 +1,9 @@
-// Extract2temp over arbitrary read replies in PSDA slots 1 to 5.
+// StageReadReplies over arbitrary read replies in BlockImage slots 1 to 5.
 //
 // Input: the five slot texts one after another, each running up to and including a line feed (the
 // last one takes whatever is left), so a file of five real replies is five CR LF lines.
 //
-// A refused set leaves Temp exactly as it was, and is refused only when a reply lacks its 16 data
+// A refused set leaves StagedSet exactly as it was, and is refused only when a reply lacks its 16 data
 // digits. An accepted set stages every field from its own digits: the fields written back as block
 // digits give the reply's digits again, and the speeds are the nearest quarter, ties to even.
 
@@ -94,33 +94,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     for (int slot = 1; slot <= 5; ++slot) {
         const qsizetype lf = slot < 5 ? input.indexOf('\n', from) : -1;
         const qsizetype end = lf < 0 ? input.size() : lf + 1;
-        PSDA[slot] = QString::fromLatin1(input.mid(from, end - from));
-        allHaveDigits = allHaveDigits && HasDataDigits(PSDA[slot]);
+        BlockImage[slot] = QString::fromLatin1(input.mid(from, end - from));
+        allHaveDigits = allHaveDigits && HasDataDigits(BlockImage[slot]);
         from = end;
     }
-    PSDA[6] = QStringLiteral("slot 6");
-    PSDA[7] = QStringLiteral("slot 7");
+    BlockImage[6] = QStringLiteral("slot 6");
+    BlockImage[7] = QStringLiteral("slot 7");
 
-    const BlockTable before = PSDA;
+    const BlockTable before = BlockImage;
     const ParameterSet sentinel = Sentinel();
-    Temp = sentinel;
-    Hensu = sentinel;
-    const bool staged = Extract2temp();
+    StagedSet = sentinel;
+    CurrentSet = sentinel;
+    const bool staged = StageReadReplies();
 
     for (int slot = 1; slot <= 7; ++slot)
-        FUZZ_CHECK(PSDA[slot] == before[slot]);
-    FUZZ_CHECK(Hensu == sentinel);
+        FUZZ_CHECK(BlockImage[slot] == before[slot]);
+    FUZZ_CHECK(CurrentSet == sentinel);
     FUZZ_CHECK(staged == allHaveDigits);
     if (!staged) {
-        FUZZ_CHECK(Temp == sentinel);
+        FUZZ_CHECK(StagedSet == sentinel);
         return 0;
     }
 
     for (const Digits &d : kStaged) {
-        const QString digits = PSDA[d.slot].mid(d.position - 1, d.count).toUpper();
-        FUZZ_CHECK(HexField(ValueOf(Temp, d.field), d.count) == digits);
+        const QString digits = BlockImage[d.slot].mid(d.position - 1, d.count).toUpper();
+        FUZZ_CHECK(HexField(ValueOf(StagedSet, d.field), d.count) == digits);
     }
-    CheckSpeed(Temp.Vel1, PSDA[1]);
-    CheckSpeed(Temp.Vel2, PSDA[3]);
+    CheckSpeed(StagedSet.Vel1, BlockImage[1]);
+    CheckSpeed(StagedSet.Vel2, BlockImage[3]);
     return 0;
 }

@@ -60,16 +60,16 @@ struct Fixture {
         window->show();
         f = window->form();
         if (groups) {
-            ParametaShowFlag = true;
-            HomeParaShowFlag = true;
-            window->HomePara_Yuko();
+            ShowParametersOption = true;
+            HomingParametersOption = true;
+            window->enableHomingParameters();
             window->ApplyShowParametersLayout();
             window->EditModeLayout();
         }
     }
     void show(const ParameterSet &p)
     {
-        Hensu = p;
+        CurrentSet = p;
         window->ScreenFill();
     }
 
@@ -97,8 +97,8 @@ private slots:
         QCOMPARE(x.prompts.shown.first().text, QStringLiteral("Reading data from controller,ok?"));
         QCOMPARE(x.prompts.shown.first().buttons, MsgButtons::YesNo);
         QCOMPARE(x.sim.frames(), kReadFrames);
-        QCOMPARE(Temp, SimInitial());
-        QCOMPARE(Hensu, SimInitial());
+        QCOMPARE(StagedSet, SimInitial());
+        QCOMPARE(CurrentSet, SimInitial());
         QCOMPARE(x.f->txtPosi2->text(), QStringLiteral("200"));
         QCOMPARE(x.f->comboVEL2->currentText(), QStringLiteral("20"));
         QCOMPARE(x.f->txtNoWorkCount->text(), QStringLiteral("200"));
@@ -136,7 +136,7 @@ private slots:
         QVERIFY(x.sim.ready());
         x.show(Edited());
         DataChanged = true;
-        const ParameterSet tempBefore = Temp;
+        const ParameterSet tempBefore = StagedSet;
         int progressAtTimeout = -1;
         // The progress bar as last seen while the transfer window was up.
         QTimer probe;
@@ -145,12 +145,12 @@ private slots:
                 progressAtTimeout = bar->value();
         });
         probe.start(50);
-        x.window->OnlineDataRead();
+        x.window->readAtStartup();
         QCOMPARE(x.sim.frames(), (QStringList{"0CM1", "0RD02", "0RD04", "0RD05"}));
         QCOMPARE(x.prompts.texts(), (QStringList{kTimeoutEn, QStringLiteral("Communication Error!")}));
         QCOMPARE(progressAtTimeout, 2);
-        QCOMPARE(Hensu, Edited());
-        QCOMPARE(Temp, tempBefore);
+        QCOMPARE(CurrentSet, Edited());
+        QCOMPARE(StagedSet, tempBefore);
         QCOMPARE(x.f->txtPosi1->text(), QStringLiteral("400"));
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("New data"));
         QVERIFY(DataChanged);
@@ -178,11 +178,11 @@ private slots:
         x.f->cmdLoadtoCt->click();
         QStringList expected{"0CM1", "0CM1"};
         for (int slot : blockSlots)
-            expected << QStringLiteral("0WD") + PSDA[slot];
+            expected << QStringLiteral("0WD") + BlockImage[slot];
         expected << "0CM1" << "0CM3";
         QCOMPARE(x.sim.waitForFrames(int(expected.size())), expected);
-        QCOMPARE(PSDA[1], QStringLiteral("0278090100019000FF"));
-        QCOMPARE(PSDA[7], QStringLiteral("1FFFFFFFFFFFFF55AA"));
+        QCOMPARE(BlockImage[1], QStringLiteral("0278090100019000FF"));
+        QCOMPARE(BlockImage[7], QStringLiteral("1FFFFFFFFFFFFF55AA"));
         QCOMPARE(x.prompts.texts(), (QStringList{QStringLiteral("Data is transmitted to controller,Yes?"),
                                                  QStringLiteral("Completed writing data.\r\nController will be reset.Ready?"),
                                                  QStringLiteral("Completed controller reset.")}));
@@ -191,7 +191,7 @@ private slots:
 
         // What the controller now holds reads back as the screen (the groups' part only when sent).
         x.prompts.shown.clear();
-        x.window->OnlineDataRead();
+        x.window->readAtStartup();
         ParameterSet expectedRead = Edited();
         if (!groups) {
             const ParameterSet initial = SimInitial();
@@ -200,7 +200,7 @@ private slots:
             expectedRead.SupplyCounter = initial.SupplyCounter;
             expectedRead.Sp1 = initial.Sp1;
         }
-        QCOMPARE(Temp, expectedRead);
+        QCOMPARE(StagedSet, expectedRead);
     }
 
     void writeTimeOutOnBlock00StopsThere()
@@ -291,7 +291,7 @@ private slots:
         QCOMPARE(TableText(table), QStringLiteral("Group\tItem\tScreen\tC/T\nPosition 1\tVEL\t11\t%1\n"
                                                   "Sensor parameters\tSupply counter\t9\t%2\n")
                                        .arg(SimInitial().Vel1).arg(SimInitial().SupplyCounter));
-        QCOMPARE(Hensu, differs);  // the screen stays what it was
+        QCOMPARE(CurrentSet, differs);  // the screen stays what it was
         QCOMPARE(x.f->comboVEL1->currentText(), QStringLiteral("11"));
         QVERIFY(DataChanged);
     }

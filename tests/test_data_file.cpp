@@ -37,7 +37,7 @@ const QByteArray kExampleBytes = "KZ-C1\r\n"
                                  "8,200,100,0\r\n"
                                  "100,15,20,0\r\n";
 
-// What Temp holds before a read, so that a read that must not stage anything shows it.
+// What StagedSet holds before a read, so that a read that must not stage anything shows it.
 ParameterSet Sentinel()
 {
     ParameterSet s;
@@ -125,10 +125,10 @@ private slots:
         QVERIFY(WriteDataFile(path, test::ExampleSet(), &error));
         QCOMPARE(Contents(path), kExampleBytes);
 
-        Temp = Sentinel();
+        StagedSet = Sentinel();
         DataChanged = true;
         QCOMPARE(ReadDataFile(path), 0);
-        QCOMPARE(Temp, test::ExampleSet());
+        QCOMPARE(StagedSet, test::ExampleSet());
         QVERIFY(!DataChanged);
         QVERIFY(prompts.shown.isEmpty());
     }
@@ -156,9 +156,9 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("ends.kzd"));
         QVERIFY(WriteDataFile(path, set));
-        Temp = ParameterSet();
+        StagedSet = ParameterSet();
         QCOMPARE(ReadDataFile(path), 0);
-        QCOMPARE(Temp, set);
+        QCOMPARE(StagedSet, set);
         QVERIFY(prompts.shown.isEmpty());
     }
 
@@ -213,13 +213,13 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("in.kzd"));
         Put(path, bytes);
-        Temp = Sentinel();
+        StagedSet = Sentinel();
         QCOMPARE(ReadDataFile(path), 0);
         QVERIFY(prompts.shown.isEmpty());
-        QCOMPARE(Temp, expected);
+        QCOMPARE(StagedSet, expected);
     }
 
-    // Each rejection shows its one message, keeps the data-changed flag, and leaves Temp as stated:
+    // Each rejection shows its one message, keeps the data-changed flag, and leaves StagedSet as stated:
     // untouched, or holding the fields converted before the failing one.
     void rejects_data()
     {
@@ -280,7 +280,7 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("bad.kzd"));
         Put(path, bytes);
-        Temp = Sentinel();
+        StagedSet = Sentinel();
         DataChanged = true;
 
         QCOMPARE(ReadDataFile(path), 1);
@@ -289,7 +289,7 @@ private slots:
         QCOMPARE(prompts.texts(), QStringList{message});
         QCOMPARE(prompts.shown.first().buttons, MsgButtons::Ok);
         QCOMPARE(prompts.shown.first().icon, MsgIcon::None);
-        QCOMPARE(Temp, staged);
+        QCOMPARE(StagedSet, staged);
         QVERIFY(DataChanged);
     }
 
@@ -308,10 +308,10 @@ private slots:
         test::ScriptedPrompts prompts;
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.kzd")));
-        Temp = Sentinel();
+        StagedSet = Sentinel();
         QCOMPARE(ReadDataFile(dir.filePath(relative)), 1);
         QCOMPARE(prompts.texts(), QStringList{kCannotRead + "\r\n" + dir.filePath(relative) + ": " + why});
-        QCOMPARE(Temp, Sentinel());
+        QCOMPARE(StagedSet, Sentinel());
     }
 
     // A save that cannot complete leaves the file that was there byte for byte, and no debris beside it.

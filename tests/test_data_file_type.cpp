@@ -45,8 +45,8 @@ private slots:
         QVERIFY(sample.open(QIODevice::ReadOnly));
         QCOMPARE(sample.readAll(), DataFileBytes(test::ExampleSet()));
         QCOMPARE(ReadDataFile(sample.fileName()), 0);
-        Hensu = Temp;
-        QCOMPARE(Check_DataRange(true), 0);
+        CurrentSet = StagedSet;
+        QCOMPARE(CheckRanges(true), 0);
         QCOMPARE(prompts.texts(), QStringList());
     }
 

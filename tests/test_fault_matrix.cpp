@@ -1,6 +1,6 @@
 // Every operation that talks to the controller, against every kind of line fault, at its first
 // frame and at a later one: the messages the user sees, the port closed afterwards, the buttons
-// usable again, and the screen, Hensu and the data file untouched.
+// usable again, and the screen, CurrentSet and the data file untouched.
 
 #include "core/settings.h"
 #include "files/data_file.h"
@@ -74,7 +74,7 @@ Operation Op(const QString &name)
         return {[](frmMain &w) { MonitorUntilStopped(w, true); }, {}, {}};
     static const QString transmit = QStringLiteral("Data is transmitted to controller,Yes?");
     if (name == QLatin1String("read"))
-        return {[](frmMain &w) { w.OnlineDataRead(); }, {}, {}};
+        return {[](frmMain &w) { w.readAtStartup(); }, {}, {}};
     if (name == QLatin1String("write"))
         return {[](frmMain &w) { w.cmdLoadtoCt_Click(); }, {MsgAnswer::Ok, MsgAnswer::Ok}, {transmit}};
     if (name == QLatin1String("verify"))
@@ -169,12 +169,12 @@ private slots:
         LoadLanguage();
         frmMain window;
         window.show();
-        ParametaShowFlag = true;
-        HomeParaShowFlag = true;
-        window.HomePara_Yuko();
+        ShowParametersOption = true;
+        HomingParametersOption = true;
+        window.enableHomingParameters();
         window.ApplyShowParametersLayout();
         window.EditModeLayout();
-        Hensu = Sample();
+        CurrentSet = Sample();
         window.ScreenFill();
         const ScreenTexts screenBefore = window.screenTexts();
         QTemporaryDir dir;
@@ -212,11 +212,11 @@ private slots:
             QVERIFY(window.form()->mnuFileSave->isEnabled());
         }
         QVERIFY(window.form()->cmdModeChange->isEnabled());
-        // Nothing of the screen, Hensu or the data file changed (a read that succeeds shows the
+        // Nothing of the screen, CurrentSet or the data file changed (a read that succeeds shows the
         // controller's data: that is its job).
         const bool readSucceeded = op == QLatin1String("read") && !faulted;
         if (!readSucceeded) {
-            QCOMPARE(Hensu, Sample());
+            QCOMPARE(CurrentSet, Sample());
             QCOMPARE(window.screenTexts().texts, screenBefore.texts);
             QVERIFY(DataChanged);
         }

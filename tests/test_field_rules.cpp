@@ -41,9 +41,9 @@ struct Fixture {
 
     void showParameters(bool homing)
     {
-        ParametaShowFlag = true;
-        HomeParaShowFlag = homing;
-        homing ? window->HomePara_Yuko() : window->HomePara_Muko();
+        ShowParametersOption = true;
+        HomingParametersOption = homing;
+        homing ? window->enableHomingParameters() : window->disableHomingParameters();
         window->ApplyShowParametersLayout();
         window->EditModeLayout();
     }
@@ -131,7 +131,7 @@ private slots:
         QFETCH(QString, action);
         QFETCH(bool, shortcut);
         Fixture x;
-        Hensu = test::ExampleSet();
+        CurrentSet = test::ExampleSet();
         x.window->ScreenFill();
         x.f->txtPosi1->clear();
         x.type(x.f->txtPosi1, QStringLiteral("999"));
@@ -162,7 +162,7 @@ private slots:
     void clickWithARefusedValueSaysWhy()
     {
         Fixture x;
-        Hensu = test::ExampleSet();
+        CurrentSet = test::ExampleSet();
         x.window->ScreenFill();
         x.f->txtPosi1->clear();
         x.type(x.f->txtPosi1, QStringLiteral("999"));
@@ -216,7 +216,7 @@ private slots:
     {
         Fixture x;
         x.showParameters(true);
-        Hensu = test::ExampleSet();
+        CurrentSet = test::ExampleSet();
         x.window->ScreenFill();
         DataChanged = false;
         x.f->txtPosi1->setFocus();
@@ -403,13 +403,13 @@ private slots:
     {
         Fixture x;
         x.f->txtSentanCount->setText(QStringLiteral("kept"));
-        Hensu.Vel1 = 12;
-        Hensu.Acc1 = 3;
-        Hensu.Dec2 = 7;
-        Hensu.Position1 = 1234;  // beyond what typing allows; shown as is
-        Hensu.PauseTime2 = -5;
-        Hensu.SupplyCounter = 8;
-        Hensu.RevDir = 1;
+        CurrentSet.Vel1 = 12;
+        CurrentSet.Acc1 = 3;
+        CurrentSet.Dec2 = 7;
+        CurrentSet.Position1 = 1234;  // beyond what typing allows; shown as is
+        CurrentSet.PauseTime2 = -5;
+        CurrentSet.SupplyCounter = 8;
+        CurrentSet.RevDir = 1;
         x.window->ScreenFill();  // groups inactive: sensor and homing fields keep their text
         QCOMPARE(x.f->comboVEL1->currentText(), QStringLiteral("12"));
         QCOMPARE(x.f->lblPosi1Acc->text(), QStringLiteral("3"));
@@ -425,7 +425,7 @@ private slots:
         QCOMPARE(x.f->txtSentanCount->text(), QStringLiteral("8"));
         QVERIFY(x.f->chkRevDir->isChecked());
         QVERIFY(!DataChanged);
-        Hensu.RevDir = 0;
+        CurrentSet.RevDir = 0;
         x.window->ScreenFill();
         QVERIFY(!x.f->chkRevDir->isChecked());
 

@@ -40,7 +40,7 @@ struct Fixture {
         window = std::make_unique<frmMain>();
         window->show();
         f = window->form();
-        Hensu = test::ExampleSet();
+        CurrentSet = test::ExampleSet();
         window->ScreenFill();
     }
     QString path(const QString &name) const { return QDir(files.path()).filePath(name); }
@@ -100,7 +100,7 @@ private slots:
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("abc"));
         QCOMPARE(x.f->txtPosi1->text(), QStringLiteral("500"));
         QCOMPARE(x.f->txtPosi2->text(), QStringLiteral("350"));
-        QCOMPARE(Hensu, other);
+        QCOMPARE(CurrentSet, other);
         QVERIFY(!DataChanged);
         // The next Save replaces exactly the file that was opened.
         x.f->txtPosi2->setText(QStringLiteral("351"));
@@ -124,7 +124,7 @@ private slots:
         x.window->cmdFileOpen_Click();
         QCOMPARE(x.prompts.texts(), (QStringList{kChangedQuestion, QStringLiteral("This is not KZ data file.\r\nOpening data file is stopped.")}));
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("New data"));
-        QCOMPARE(Hensu, test::ExampleSet());
+        QCOMPARE(CurrentSet, test::ExampleSet());
         QVERIFY(DataChanged);
         // A cancelled dialog: nothing at all.
         x.prompts.answers.enqueue(MsgAnswer::No);
@@ -257,9 +257,9 @@ private slots:
     void newDataLeavesNoFieldThatCannotBeFilled()
     {
         Fixture x;
-        ParametaShowFlag = true;
-        HomeParaShowFlag = true;
-        x.window->HomePara_Yuko();
+        ShowParametersOption = true;
+        HomingParametersOption = true;
+        x.window->enableHomingParameters();
         x.window->ApplyShowParametersLayout();
         x.window->EditModeLayout();
         x.window->mnuFileNew_Click();
@@ -275,7 +275,7 @@ private slots:
         x.prompts.fileResults.enqueue(Chosen(x.path("fresh.kzd")));
         QCOMPARE(x.window->cmdSaveFile_Click(), 0);
         QVERIFY(x.prompts.shown.isEmpty());
-        QCOMPARE(Hensu.Sp1, 0);
+        QCOMPARE(CurrentSet.Sp1, 0);
     }
 
     // Anything that is not a regular file gets the cannot-read message at once, from Open and
@@ -309,7 +309,7 @@ private slots:
         x.prompts.fileResults.enqueue(Chosen(path));
         x.window->cmdShogoFile_Click();
         QCOMPARE(x.prompts.texts(), (QStringList{cannotRead, cannotRead}));
-        QCOMPARE(Hensu, test::ExampleSet());
+        QCOMPARE(CurrentSet, test::ExampleSet());
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("New data"));
     }
 
@@ -388,8 +388,8 @@ private slots:
         QCOMPARE(DataChanged, !cleared);
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("New data"));
         QCOMPARE(QFile::exists(x.path("n.kzd")), saveSucceeds);
-        // New data leaves Hensu alone; only a save takes the screen into it.
-        QCOMPARE(Hensu.Position1, answer == int(MsgAnswer::Yes) ? 77 : 200);
+        // New data leaves CurrentSet alone; only a save takes the screen into it.
+        QCOMPARE(CurrentSet.Position1, answer == int(MsgAnswer::Yes) ? 77 : 200);
         QVERIFY(x.f->cmdFileOpen->isEnabled());
         QVERIFY(x.f->mnuFileNew->isEnabled());
     }
@@ -408,21 +408,21 @@ private slots:
     void savedThenOpenedGivesTheSameValues()
     {
         Fixture x;
-        ParametaShowFlag = true;
+        ShowParametersOption = true;
         x.window->ApplyShowParametersLayout();
         x.window->EditModeLayout();
         ParameterSet p = test::ExampleSet();
         p.RevDir = 1;
         p.Sp1 = 7;
-        Hensu = p;
+        CurrentSet = p;
         x.window->ScreenFill();
         x.prompts.fileResults.enqueue(Chosen(x.path("r.kzd")));
         QCOMPARE(x.window->cmdSaveFile_Click(), 0);
-        Hensu = ParameterSet();
+        CurrentSet = ParameterSet();
         x.prompts.fileResults.enqueue(Chosen(x.path("r.kzd")));
         x.window->cmdFileOpen_Click();
-        QCOMPARE(Temp, p);
-        QCOMPARE(Hensu, p);
+        QCOMPARE(StagedSet, p);
+        QCOMPARE(CurrentSet, p);
         QVERIFY(x.f->chkRevDir->isChecked());
     }
 };

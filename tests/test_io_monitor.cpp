@@ -139,7 +139,7 @@ private slots:
         Monitor m;
         QCOMPARE(m.lamps(), QStringLiteral("000000000"));
         port.queueReply(IoReply(block));
-        m.w->timerInputOutput_Timer();
+        m.w->pollTick();
         QCOMPARE(port.frames, QStringList{QStringLiteral("0RD20")});
         QCOMPARE(m.lamps(), lamps);
         QVERIFY(prompts.shown.isEmpty());
@@ -348,8 +348,8 @@ private slots:
         port.queueReply("0RD2\r\n");
         port.queueReply("0CM0\r\n");
         m.click("cmdMonitor");
-        m.w->timerInputOutput_Timer();
-        m.w->timerInputOutput_Timer();
+        m.w->pollTick();
+        m.w->pollTick();
         QCOMPARE(IoMonitorState().history.polls, 2);
         QCOMPARE(IoMonitorState().history.failedPolls, 1);
         QCOMPARE(IoMonitorState().history.changes.size(), 5);  // the five inputs came on

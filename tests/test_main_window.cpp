@@ -106,8 +106,8 @@ private slots:
         QVERIFY(x.f->imgAlarmLed->isHidden());
         QCOMPARE(x.f->lblErrorComment->text(), QStringLiteral("No Error"));
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("New data"));
-        QVERIFY(!ParametaShowFlag);
-        QVERIFY(!HomeParaShowFlag);
+        QVERIFY(!ShowParametersOption);
+        QVERIFY(!HomingParametersOption);
         QVERIFY(!DataChanged);
         for (QComboBox *combo : {x.f->comboVEL1, x.f->comboVEL2}) {
             QCOMPARE(combo->count(), 30);
@@ -210,9 +210,9 @@ private slots:
         QVERIFY(!x.f->txtSentanCount->isEnabled());
         x.f->txtSentanCount->setEnabled(true);
 
-        ParametaShowFlag = true;
-        HomeParaShowFlag = false;
-        x.window->HomePara_Muko();
+        ShowParametersOption = true;
+        HomingParametersOption = false;
+        x.window->disableHomingParameters();
         x.window->ApplyShowParametersLayout();
         QCOMPARE(x.window->height(), HeightFor(8950, x.window.get()));
         QVERIFY(x.f->framParameta->isVisible());
@@ -226,8 +226,8 @@ private slots:
         QVERIFY(x.window->ParameterGroupsActive());
         QVERIFY2(!x.f->framHomePara->isEnabled(), "homing option off: the homing row stays as it was");
 
-        HomeParaShowFlag = true;
-        x.window->HomePara_Yuko();
+        HomingParametersOption = true;
+        x.window->enableHomingParameters();
         x.window->MoveModeLayout();
         QVERIFY(!x.f->txtHomePosi->isEnabled());
         x.window->EditModeLayout();
@@ -237,17 +237,17 @@ private slots:
     void optionsInMoveModeEnableTheFrameButNotItsFields()
     {
         Fixture x;
-        ParametaShowFlag = true;
+        ShowParametersOption = true;
         x.window->ApplyShowParametersLayout();
         x.window->MoveModeLayout();
         QVERIFY(!x.f->framParameta->isEnabled());
-        x.window->showOptionsDialog = [] { ParametaShowFlag = true; };
+        x.window->showOptionsDialog = [] { ShowParametersOption = true; };
         x.window->mnuViewOption_Click();
         QVERIFY(x.f->framParameta->isEnabled());
         QVERIFY(x.f->framParameta->isVisible());
         QVERIFY(!x.f->txtSentanCount->isEnabled());
         // Options off again: short window, both frames hidden and disabled.
-        x.window->showOptionsDialog = [] { ParametaShowFlag = false; };
+        x.window->showOptionsDialog = [] { ShowParametersOption = false; };
         x.window->mnuViewOption_Click();
         QCOMPARE(x.window->height(), HeightFor(6585, x.window.get()));
         QVERIFY(x.f->framParameta->isHidden());
@@ -264,28 +264,28 @@ private slots:
         const QList<QAction *> items = {x.f->mnuFileNew,       x.f->mnuFileOpen,   x.f->mnuFileGetfromCt,
                                         x.f->mnuFileSave,      x.f->mnuFileSaveAs, x.f->mnuFileLoadtoCt,
                                         x.f->mnuFilePageSetup, x.f->mnuFilePrint, x.f->mnuFileSavePdf};
-        x.window->CMDBTN_Muko();
-        x.window->Menyu_Muko();
+        x.window->disableCommandButtons();
+        x.window->disableFileMenu();
         for (QWidget *w : commands)
             QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
         for (QAction *a : items)
             QVERIFY2(!a->isEnabled(), qPrintable(a->objectName()));
         QVERIFY(x.f->mnuFileExit->isEnabled());
         QVERIFY(x.f->mnuViewOption->isEnabled());
-        x.window->CMDBTN_Yuko();
-        x.window->Menyu_Yuko();
+        x.window->enableCommandButtons();
+        x.window->enableFileMenu();
         for (QWidget *w : commands)
             QVERIFY(w->isEnabled());
         for (QAction *a : items)
             QVERIFY(a->isEnabled());
 
         x.window->MoveModeLayout();
-        x.window->MoveCMDBTN_Muko();
+        x.window->disableMoveControls();
         for (QWidget *w : {static_cast<QWidget *>(x.f->cmdHome), static_cast<QWidget *>(x.f->cmdSelectMove),
                            static_cast<QWidget *>(x.f->cmdModeChange), static_cast<QWidget *>(x.f->optPosiNo_1)})
             QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
         QVERIFY(x.f->cmdStop->isEnabled());
-        x.window->MoveCMDBTN_Yuko();
+        x.window->enableMoveControls();
         QVERIFY(x.f->cmdHome->isEnabled());
         QVERIFY(x.f->optPosiNo_1->isEnabled());
     }
@@ -293,12 +293,12 @@ private slots:
     void homingFieldsEditableOrGrey()
     {
         Fixture x;
-        ParametaShowFlag = true;
+        ShowParametersOption = true;
         x.window->ApplyShowParametersLayout();
-        x.window->HomePara_Yuko();
+        x.window->enableHomingParameters();
         QVERIFY(x.f->txtHomePosi->isEnabled());
         QCOMPARE(x.f->txtHomePosi->palette().color(QPalette::Base), QColor(0xFF, 0xFF, 0xFF));
-        x.window->HomePara_Muko();
+        x.window->disableHomingParameters();
         QVERIFY(!x.f->txtHomePosi->isEnabled());
         QVERIFY(!x.f->framHomePara->isEnabled());
         QCOMPARE(x.f->txtHomePosi->palette().color(QPalette::Base), QColor(0xE0, 0xE0, 0xE0));
@@ -442,9 +442,9 @@ private slots:
     {
         QFETCH(QString, language);
         Fixture x(language);
-        ParametaShowFlag = true;
-        HomeParaShowFlag = true;
-        x.window->HomePara_Yuko();
+        ShowParametersOption = true;
+        HomingParametersOption = true;
+        x.window->enableHomingParameters();
         x.window->ApplyShowParametersLayout();
         x.window->MoveModeLayout();
         x.f->lblKanryoNo->setText(Str(460));
@@ -486,19 +486,19 @@ private slots:
     {
         Fixture x;
         const ParameterSet read = test::ExampleSet();
-        Hensu = read;
-        QCOMPARE(SetData2PSDA(true), 0);
+        CurrentSet = read;
+        QCOMPARE(BuildWriteBlocks(true), 0);
         x.port.queueReply("0CM1\r\n");
         for (int slot = 1; slot <= 5; ++slot)
-            x.port.queueReply("0RD" + PSDA[slot].toLatin1() + "\r\n");
-        Hensu = ParameterSet();
-        x.window->OnlineDataRead();
+            x.port.queueReply("0RD" + BlockImage[slot].toLatin1() + "\r\n");
+        CurrentSet = ParameterSet();
+        x.window->readAtStartup();
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("Inside of C/T"));
         QVERIFY(x.f->txtSentanCount->text().isEmpty());  // hidden, so not filled
 
         x.window->showOptionsDialog = [] {
-            ParametaShowFlag = true;
-            HomeParaShowFlag = false;
+            ShowParametersOption = true;
+            HomingParametersOption = false;
         };
         x.window->mnuViewOption_Click();
         const QList<QPair<QLineEdit *, qint32>> shown = {
@@ -518,13 +518,13 @@ private slots:
         QCOMPARE(x.window->mnuFileSaveAs_Click(), 0);
         QCOMPARE(x.prompts.texts(), QStringList{});
         QCOMPARE(ReadDataFile(path), 0);
-        QCOMPARE(Temp, read);
+        QCOMPARE(StagedSet, read);
 
         // Shown once, the fields keep what the user types there through hiding and showing again.
         x.f->txtSentanCount->setText(QStringLiteral("9"));
-        x.window->showOptionsDialog = [] { ParametaShowFlag = false; };
+        x.window->showOptionsDialog = [] { ShowParametersOption = false; };
         x.window->mnuViewOption_Click();
-        x.window->showOptionsDialog = [] { ParametaShowFlag = true; };
+        x.window->showOptionsDialog = [] { ShowParametersOption = true; };
         x.window->mnuViewOption_Click();
         QCOMPARE(x.f->txtSentanCount->text(), QStringLiteral("9"));
     }
@@ -548,9 +548,9 @@ private slots:
         QFETCH(QString, message);
         Fixture x;
         x.window->showOptionsDialog = [&] {
-            ParametaShowFlag = true;
-            HomeParaShowFlag = homingEditable;
-            homingEditable ? x.window->HomePara_Yuko() : x.window->HomePara_Muko();
+            ShowParametersOption = true;
+            HomingParametersOption = homingEditable;
+            homingEditable ? x.window->enableHomingParameters() : x.window->disableHomingParameters();
         };
         x.window->mnuViewOption_Click();
         x.f->comboVEL1->setEditText(QStringLiteral("5"));

@@ -136,10 +136,10 @@ private slots:
         LoadLanguage();
         frmMain window;
         window.show();
-        window.OnlineDataRead();
+        window.readAtStartup();
         QCOMPARE(sim.waitForFrames(6), (QStringList{"0CM1", "0RD02", "0RD04", "0RD05", "0RD00", "0RD01"}));
         QCOMPARE(prompts.texts(), QStringList());
-        QCOMPARE(Hensu.Position2, 200);
+        QCOMPARE(CurrentSet.Position2, 200);
         QCOMPARE(window.form()->lblShowName->text(), Str(213));
         QVERIFY(Port().isOpen());  // port occupy keeps it, as a serial port
     }
@@ -163,7 +163,7 @@ private slots:
         QTimer ticker;
         connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
         ticker.start(50);
-        window.OnlineDataRead();
+        window.readAtStartup();
         ticker.stop();
         TcpCommPort::SetWaitOnEventLoop(false);
 

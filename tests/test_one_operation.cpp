@@ -67,7 +67,7 @@ QList<Operation> Operations()
     return {
         {"read", slowRead, false, {MsgAnswer::Yes}, [](frmMain &w) { w.form()->cmdGetfromCt->click(); }, kRead,
          "mnuCtShogo"},
-        {"start-up read", slowRead, false, {}, [](frmMain &w) { w.OnlineDataRead(); }, kRead, "mnuShogoFile"},
+        {"start-up read", slowRead, false, {}, [](frmMain &w) { w.readAtStartup(); }, kRead, "mnuShogoFile"},
         {"verify C/T", slowRead, false, {}, [](frmMain &w) { w.form()->cmdShogoCt->click(); }, kRead,
          "mnuViewCtVersion"},
         {"write", {"--fault", "0WD#2:late=700"}, false, {MsgAnswer::Ok, MsgAnswer::Cancel},
@@ -113,7 +113,7 @@ private slots:
         PortOccupy = false;  // the port is opened per operation: a nested one would close it
         frmMain w;
         w.show();
-        Hensu = test::ExampleSet();
+        CurrentSet = test::ExampleSet();
         w.ScreenFill();
         if (op.moveMode)
             w.MoveModeLayout();

@@ -370,8 +370,8 @@ private slots:
         QCOMPARE(Stored(QStringLiteral("PortNo")), QStringLiteral("2"));
         QVERIFY(PortOccupy);
         QCOMPARE(Stored(QStringLiteral("PortOccupy")), QStringLiteral("1"));
-        QVERIFY(!ParametaShowFlag);
-        QVERIFY(!HomeParaShowFlag);
+        QVERIFY(!ShowParametersOption);
+        QVERIFY(!HomingParametersOption);
         QVERIFY(!window->form()->framHomePara->isEnabled());
         QVERIFY(!window->form()->txtHomeSokudo->isEnabled());
         QVERIFY(w.prompts.shown.isEmpty());
@@ -396,8 +396,8 @@ private slots:
         QFETCH(bool, paramsTicked);
         QFETCH(bool, homeTicked);
         World w;
-        ParametaShowFlag = parameta;
-        HomeParaShowFlag = homePara;
+        ShowParametersOption = parameta;
+        HomingParametersOption = homePara;
         frmOptions dialog;
         auto *f = dialog.form();
         QCOMPARE(f->chkParametaShow->isChecked(), paramsTicked);
@@ -443,8 +443,8 @@ private slots:
         frmMain *window = w.mainWindow();
         auto *m = window->form();
         if (shownBefore) {
-            ParametaShowFlag = HomeParaShowFlag = true;
-            window->HomePara_Yuko();
+            ShowParametersOption = HomingParametersOption = true;
+            window->enableHomingParameters();
             window->ApplyShowParametersLayout();
         }
 
@@ -473,12 +473,12 @@ private slots:
         window->mnuViewOption_Click();
 
         QVERIFY(sawModal);
-        QCOMPARE(ParametaShowFlag, tickParams);
+        QCOMPARE(ShowParametersOption, tickParams);
         QCOMPARE(m->framParameta->isVisible(), tickParams);
         QCOMPARE(m->framHomePara->isVisible(), tickParams);
         QCOMPARE(m->framParameta->isEnabled(), tickParams);
         if (tickParams) {
-            QCOMPARE(HomeParaShowFlag, tickHoming);
+            QCOMPARE(HomingParametersOption, tickHoming);
             QCOMPARE(m->framHomePara->isEnabled(), homingEditable);
             for (QLineEdit *e : {m->txtHomeSokudo, m->txtHomePosi, m->txtOffsetSokudo, m->txtOffsetPosi}) {
                 QCOMPARE(e->isEnabled(), homingEditable);

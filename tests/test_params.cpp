@@ -1,4 +1,4 @@
-// The parameter set: number reading, the blank check, taking the screen into Hensu, and the range
+// The parameter set: number reading, the blank check, taking the screen into CurrentSet, and the range
 // check with its report.
 
 #include "core/prompts.h"
@@ -114,7 +114,7 @@ class TestParams : public QObject {
 private slots:
     void init()
     {
-        env_.emplace();  // also empties Temp, Hensu, PSDA and the out-of-range list
+        env_.emplace();  // also empties StagedSet, CurrentSet, BlockImage and the out-of-range list
     }
     void cleanup() { env_.reset(); }
 
@@ -204,11 +204,11 @@ private slots:
             screen.texts[control] = QString();
             test::ScriptedPrompts prompts;
             const bool required = alwaysRequired || groupsActive;
-            QCOMPARE(Check_DataUmu(screen, groupsActive), required ? 1 : 0);
+            QCOMPARE(CheckNoBlankField(screen, groupsActive), required ? 1 : 0);
             QCOMPARE(prompts.texts(), required ? QStringList{kBlankMessage} : QStringList{});
 
             screen.texts[control] = QStringLiteral("  ");
-            QCOMPARE(Check_DataUmu(screen, groupsActive), 0);
+            QCOMPARE(CheckNoBlankField(screen, groupsActive), 0);
             QCOMPARE(prompts.texts().size(), required ? 1 : 0);
         }
     }
@@ -216,8 +216,8 @@ private slots:
     void blankCheckShowsOneMessageForManyBlanks()
     {
         test::ScriptedPrompts prompts;
-        QCOMPARE(Check_DataUmu(FilledScreen(), true), 0);
-        QCOMPARE(Check_DataUmu(ScreenTexts{}, true), 1);
+        QCOMPARE(CheckNoBlankField(FilledScreen(), true), 0);
+        QCOMPARE(CheckNoBlankField(ScreenTexts{}, true), 1);
         QCOMPARE(prompts.texts(), QStringList{kBlankMessage});
         QCOMPARE(prompts.shown.first().buttons, MsgButtons::Ok);
         QCOMPARE(prompts.shown.first().icon, MsgIcon::None);
@@ -226,14 +226,14 @@ private slots:
     void takeInReadsEveryControlIntoItsField()
     {
         test::ScriptedPrompts prompts;
-        Hensu = Untouched();
-        QCOMPARE(Torikomi_Data(FilledScreen(), true), 0);
-        QCOMPARE(Hensu, ScreenSet());
+        CurrentSet = Untouched();
+        QCOMPARE(TakeScreenValues(FilledScreen(), true), 0);
+        QCOMPARE(CurrentSet, ScreenSet());
 
         ScreenTexts unticked = FilledScreen();
         unticked.revDirChecked = false;
-        QCOMPARE(Torikomi_Data(unticked, true), 0);
-        QCOMPARE(Hensu.RevDir, 0);
+        QCOMPARE(TakeScreenValues(unticked, true), 0);
+        QCOMPARE(CurrentSet.RevDir, 0);
         QCOMPARE(prompts.texts(), QStringList{});
     }
 
@@ -244,9 +244,9 @@ private slots:
         // Texts that would fail the take-in, were they read.
         for (const char *c : {"txtHomePosi", "txtSentanCount", "txtHensu2"})
             screen.texts[QString::fromLatin1(c)] = QStringLiteral("99999999999");
-        Hensu = Untouched();
+        CurrentSet = Untouched();
 
-        QCOMPARE(Torikomi_Data(screen, false), 0);
+        QCOMPARE(TakeScreenValues(screen, false), 0);
         QCOMPARE(prompts.texts(), QStringList{});
         ParameterSet expected = Untouched();
         const ParameterSet taken = ScreenSet();
@@ -255,7 +255,7 @@ private slots:
                          &ParameterSet::Acc2, &ParameterSet::Dec2, &ParameterSet::PauseTime2,
                          &ParameterSet::Position2})
             expected.*m = taken.*m;
-        QCOMPARE(Hensu, expected);
+        QCOMPARE(CurrentSet, expected);
     }
 
     void takeInConvertsTexts_data()
@@ -291,8 +291,8 @@ private slots:
         test::ScriptedPrompts prompts;
         ScreenTexts screen = FilledScreen();
         screen.texts[control] = text;
-        QCOMPARE(Torikomi_Data(screen, true), 0);
-        QCOMPARE(Hensu, expected);
+        QCOMPARE(TakeScreenValues(screen, true), 0);
+        QCOMPARE(CurrentSet, expected);
         QCOMPARE(prompts.texts(), QStringList{});
     }
 
@@ -334,10 +334,10 @@ private slots:
         test::ScriptedPrompts prompts;
         ScreenTexts screen = FilledScreen();
         screen.texts[control] = text;
-        Hensu = Untouched();
-        QCOMPARE(Torikomi_Data(screen, true), 1);
+        CurrentSet = Untouched();
+        QCOMPARE(TakeScreenValues(screen, true), 1);
         QCOMPARE(prompts.texts(), QStringList{kTakeInMessage});
-        QCOMPARE(Hensu, expected);
+        QCOMPARE(CurrentSet, expected);
     }
 
     // Each field just inside and just outside its accepted range, with the report it gives.
@@ -386,15 +386,15 @@ private slots:
         QFETCH(QString, list);
         test::ScriptedPrompts prompts;
         for (int value : {min, max}) {
-            Hensu = ScreenSet();
-            Hensu.*field = value;
-            QCOMPARE(Check_DataRange(true), 0);
+            CurrentSet = ScreenSet();
+            CurrentSet.*field = value;
+            QCOMPARE(CheckRanges(true), 0);
         }
         QCOMPARE(prompts.texts(), QStringList{});
         for (int value : {min - 1, max + 1}) {
-            Hensu = ScreenSet();
-            Hensu.*field = value;
-            QCOMPARE(Check_DataRange(true), 1);
+            CurrentSet = ScreenSet();
+            CurrentSet.*field = value;
+            QCOMPARE(CheckRanges(true), 1);
             QCOMPARE(prompts.texts().last(), kRangeHead + list);
             QCOMPARE(OutOfRangeList, list);
         }
@@ -443,23 +443,23 @@ private slots:
         QFETCH(ParameterSet, params);
         QFETCH(QString, list);
         test::ScriptedPrompts prompts;
-        Hensu = params;
-        QCOMPARE(Check_DataRange(groupsActive), list.isEmpty() ? 0 : 1);
+        CurrentSet = params;
+        QCOMPARE(CheckRanges(groupsActive), list.isEmpty() ? 0 : 1);
         QCOMPARE(prompts.texts(), list.isEmpty() ? QStringList{} : QStringList{kRangeHead + list});
         QCOMPARE(OutOfRangeList, list);
-        QCOMPARE(Hensu, params);
+        QCOMPARE(CurrentSet, params);
     }
 
     void rangeCheckListsOnlyCurrentFailures()
     {
         test::ScriptedPrompts prompts;
         OutOfRangeList = QStringLiteral("Position 1 - left from a verification\r\n");
-        Hensu = ValidWith([](auto &p) { p.Vel1 = 0; });
-        QCOMPARE(Check_DataRange(true), 1);
-        Hensu = ValidWith([](auto &p) { p.Acc1 = 0; });
-        QCOMPARE(Check_DataRange(true), 1);
-        Hensu = ScreenSet();
-        QCOMPARE(Check_DataRange(true), 0);
+        CurrentSet = ValidWith([](auto &p) { p.Vel1 = 0; });
+        QCOMPARE(CheckRanges(true), 1);
+        CurrentSet = ValidWith([](auto &p) { p.Acc1 = 0; });
+        QCOMPARE(CheckRanges(true), 1);
+        CurrentSet = ScreenSet();
+        QCOMPARE(CheckRanges(true), 0);
         QCOMPARE(prompts.texts(), (QStringList{kRangeHead + "Position 1 - VEL,\r\n",
                                                kRangeHead + "Position 1 - ACC,\r\n"}));
         QCOMPARE(OutOfRangeList, QString());
@@ -469,8 +469,8 @@ private slots:
     {
         LangOffset = 0;
         test::ScriptedPrompts prompts;
-        Hensu = ValidWith([](auto &p) { p.Acc2 = 12; p.HomingPulse = 700; });
-        QCOMPARE(Check_DataRange(true), 1);
+        CurrentSet = ValidWith([](auto &p) { p.Acc2 = 12; p.HomingPulse = 700; });
+        QCOMPARE(CheckRanges(true), 1);
         QCOMPARE(prompts.texts(),
                  QStringList{QStringLiteral("以下に示す設定の数値が有効範囲にありません。\r\n"
                                             "数値を確認し、再度実行してください。\r\n"

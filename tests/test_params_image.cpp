@@ -1,5 +1,5 @@
-// The controller data image: hexadecimal fields, the blocks built from Hensu, and the read replies
-// staged into Temp.
+// The controller data image: hexadecimal fields, the blocks built from CurrentSet, and the read replies
+// staged into StagedSet.
 
 #include "params/data_image.h"
 #include "params/parameter_set.h"
@@ -61,7 +61,7 @@ QStringList Replies()
 void PutReplies(const QStringList &replies)
 {
     for (int slot = 1; slot <= 5; ++slot)
-        PSDA[slot] = replies[slot - 1];
+        BlockImage[slot] = replies[slot - 1];
 }
 
 }  // namespace
@@ -74,7 +74,7 @@ class TestParamsImage : public QObject {
 private slots:
     void init()
     {
-        env_.emplace();  // also empties Temp, Hensu, PSDA and the out-of-range list
+        env_.emplace();  // also empties StagedSet, CurrentSet, BlockImage and the out-of-range list
     }
     void cleanup() { env_.reset(); }
 
@@ -108,37 +108,37 @@ private slots:
     void blocksFromHensu()
     {
         test::ScriptedPrompts prompts;
-        Hensu.Vel1 = 30; Hensu.Acc1 = 9; Hensu.Dec1 = 1; Hensu.Position1 = 400; Hensu.PauseTime1 = 0;
-        Hensu.Vel2 = 5; Hensu.Acc2 = 2; Hensu.Dec2 = 3; Hensu.PauseTime2 = 255;
-        Hensu.Position2 = 16777215;
-        Hensu.SeparateTimer = 100; Hensu.SupplyCounter = 8; Hensu.RestartDelay = 101;
-        Hensu.MidDetectCounter = 15; Hensu.NoWorkCounter = 200; Hensu.TipWorkOffTimer = 20;
-        Hensu.Sp1 = 0; Hensu.RevDir = 1;
-        Hensu.HomingVel = 8; Hensu.HomingPulse = 600; Hensu.OffsetVel = 6; Hensu.HomeOffset = 2;
+        CurrentSet.Vel1 = 30; CurrentSet.Acc1 = 9; CurrentSet.Dec1 = 1; CurrentSet.Position1 = 400; CurrentSet.PauseTime1 = 0;
+        CurrentSet.Vel2 = 5; CurrentSet.Acc2 = 2; CurrentSet.Dec2 = 3; CurrentSet.PauseTime2 = 255;
+        CurrentSet.Position2 = 16777215;
+        CurrentSet.SeparateTimer = 100; CurrentSet.SupplyCounter = 8; CurrentSet.RestartDelay = 101;
+        CurrentSet.MidDetectCounter = 15; CurrentSet.NoWorkCounter = 200; CurrentSet.TipWorkOffTimer = 20;
+        CurrentSet.Sp1 = 0; CurrentSet.RevDir = 1;
+        CurrentSet.HomingVel = 8; CurrentSet.HomingPulse = 600; CurrentSet.OffsetVel = 6; CurrentSet.HomeOffset = 2;
 
-        QCOMPARE(SetData2PSDA(true), 0);
-        QCOMPARE(PSDA[1], QStringLiteral("02" "78" "09" "01" "000190" "00" "FF"));
-        QCOMPARE(PSDA[2], QStringLiteral("04" "78" "09" "01" "FFFFFF" "FF" "FF"));
-        QCOMPARE(PSDA[3], QStringLiteral("05" "14" "02" "03" "FF" "FFFFFFFF"));
-        QCOMPARE(PSDA[4], QStringLiteral("00" "08" "0258" "06" "0002" "FF" "01"));
-        QCOMPARE(PSDA[5], QStringLiteral("01" "08" "65" "C8" "64" "0F" "14" "00" "FF"));
-        QCOMPARE(PSDA[6], QStringLiteral("03" "14" "02" "03" "00" "FFFFFFFF"));
-        QCOMPARE(PSDA[7], QStringLiteral("1F" "FFFFFFFFFFFF55AA"));
+        QCOMPARE(BuildWriteBlocks(true), 0);
+        QCOMPARE(BlockImage[1], QStringLiteral("02" "78" "09" "01" "000190" "00" "FF"));
+        QCOMPARE(BlockImage[2], QStringLiteral("04" "78" "09" "01" "FFFFFF" "FF" "FF"));
+        QCOMPARE(BlockImage[3], QStringLiteral("05" "14" "02" "03" "FF" "FFFFFFFF"));
+        QCOMPARE(BlockImage[4], QStringLiteral("00" "08" "0258" "06" "0002" "FF" "01"));
+        QCOMPARE(BlockImage[5], QStringLiteral("01" "08" "65" "C8" "64" "0F" "14" "00" "FF"));
+        QCOMPARE(BlockImage[6], QStringLiteral("03" "14" "02" "03" "00" "FFFFFFFF"));
+        QCOMPARE(BlockImage[7], QStringLiteral("1F" "FFFFFFFFFFFF55AA"));
         for (int slot = 1; slot <= 7; ++slot)
-            QCOMPARE(PSDA[slot].size(), 18);
+            QCOMPARE(BlockImage[slot].size(), 18);
         QCOMPARE(prompts.texts(), QStringList{});
     }
 
     void groupsInactiveLeaveSlots4And5()
     {
-        Hensu = Distinct();
-        PSDA[4] = QStringLiteral("from the last read 4");
-        PSDA[5] = QStringLiteral("from the last read 5");
-        QCOMPARE(SetData2PSDA(false), 0);
-        QCOMPARE(PSDA[4], QStringLiteral("from the last read 4"));
-        QCOMPARE(PSDA[5], QStringLiteral("from the last read 5"));
-        QCOMPARE(PSDA[6], QStringLiteral("03" "0C" "01" "09" "C9" "FFFFFFFF"));
-        QCOMPARE(PSDA[7], QStringLiteral("1F" "FFFFFFFFFFFF55AA"));
+        CurrentSet = Distinct();
+        BlockImage[4] = QStringLiteral("from the last read 4");
+        BlockImage[5] = QStringLiteral("from the last read 5");
+        QCOMPARE(BuildWriteBlocks(false), 0);
+        QCOMPARE(BlockImage[4], QStringLiteral("from the last read 4"));
+        QCOMPARE(BlockImage[5], QStringLiteral("from the last read 5"));
+        QCOMPARE(BlockImage[6], QStringLiteral("03" "0C" "01" "09" "C9" "FFFFFFFF"));
+        QCOMPARE(BlockImage[7], QStringLiteral("1F" "FFFFFFFFFFFF55AA"));
     }
 
     void speedOverflow_data()
@@ -161,34 +161,34 @@ private slots:
         QFETCH(int, vel2);
         QFETCH(QList<int>, built);
         test::ScriptedPrompts prompts;
-        Hensu = Distinct();
-        Hensu.Vel1 = vel1;
-        Hensu.Vel2 = vel2;
+        CurrentSet = Distinct();
+        CurrentSet.Vel1 = vel1;
+        CurrentSet.Vel2 = vel2;
         for (int slot = 1; slot <= 7; ++slot)
-            PSDA[slot] = QStringLiteral("old");
+            BlockImage[slot] = QStringLiteral("old");
 
         const bool fails = built.size() < 7;
-        QCOMPARE(SetData2PSDA(true), fails ? 1 : 0);
+        QCOMPARE(BuildWriteBlocks(true), fails ? 1 : 0);
         QCOMPARE(prompts.texts(), fails ? QStringList{kCollectingMessage} : QStringList{});
         for (int slot = 1; slot <= 7; ++slot)
-            QCOMPARE(PSDA[slot] != QStringLiteral("old"), built.contains(slot));
+            QCOMPARE(BlockImage[slot] != QStringLiteral("old"), built.contains(slot));
     }
 
     void imageRoundTrip()
     {
-        Hensu = Distinct();
-        QCOMPARE(SetData2PSDA(true), 0);
+        CurrentSet = Distinct();
+        QCOMPARE(BuildWriteBlocks(true), 0);
         for (int slot = 1; slot <= 5; ++slot)
-            PSDA[slot] = QStringLiteral("0RD") + PSDA[slot] + QStringLiteral("\r\n");
-        QVERIFY(Extract2temp());
-        QCOMPARE(Temp, Hensu);
+            BlockImage[slot] = QStringLiteral("0RD") + BlockImage[slot] + QStringLiteral("\r\n");
+        QVERIFY(StageReadReplies());
+        QCOMPARE(StagedSet, CurrentSet);
     }
 
     void extractStagesOnlyItsBytes()
     {
         PutReplies(Replies());
-        QVERIFY(Extract2temp());
-        QCOMPARE(Temp, Distinct());
+        QVERIFY(StageReadReplies());
+        QCOMPARE(StagedSet, Distinct());
     }
 
     void extractRoundsSpeeds_data()
@@ -214,10 +214,10 @@ private slots:
         replies[0].replace(5, 2, byte);
         replies[2].replace(5, 2, byte);
         PutReplies(replies);
-        QVERIFY(Extract2temp());
+        QVERIFY(StageReadReplies());
         ParameterSet expected = Distinct();
         expected.Vel1 = expected.Vel2 = vel;
-        QCOMPARE(Temp, expected);
+        QCOMPARE(StagedSet, expected);
     }
 
     void extractRejectsBadReplies_data()
@@ -243,11 +243,11 @@ private slots:
         QStringList replies = Replies();
         replies[slot - 1] = reply;
         PutReplies(replies);
-        Temp = Distinct();
-        Temp.Vel1 = 1;  // differs from what the good replies would stage
-        const ParameterSet before = Temp;
-        QVERIFY(!Extract2temp());
-        QCOMPARE(Temp, before);
+        StagedSet = Distinct();
+        StagedSet.Vel1 = 1;  // differs from what the good replies would stage
+        const ParameterSet before = StagedSet;
+        QVERIFY(!StageReadReplies());
+        QCOMPARE(StagedSet, before);
     }
 };
 

@@ -215,7 +215,7 @@ private slots:
         QTest::addColumn<QString>("message");
         const QString read = QStringLiteral("Communication Error!");
         const QString other = QStringLiteral("Communication error occurs!");
-        QTest::newRow("read at start-up") << "OnlineDataRead" << read;
+        QTest::newRow("read at start-up") << "readAtStartup" << read;
         QTest::newRow("read from C/T") << "cmdGetfromCt" << read;
         QTest::newRow("write to C/T") << "cmdLoadtoCt" << other;
         QTest::newRow("move") << "cmdSelectMove" << other;
@@ -239,13 +239,13 @@ private slots:
         frmMain window;  // loads the port settings
         PortNo = 4;
         window.show();
-        Hensu = ExampleSet();
+        CurrentSet = ExampleSet();
         window.ScreenFill();
         // The read's question, or the write's.
         prompts.answers.enqueue(operation == "cmdLoadtoCt" ? MsgAnswer::Ok : MsgAnswer::Yes);
 
         const QHash<QString, std::function<void()>> run{
-            {"OnlineDataRead", [&] { window.OnlineDataRead(); }},
+            {"readAtStartup", [&] { window.readAtStartup(); }},
             {"cmdGetfromCt", [&] { window.cmdGetfromCt_Click(); }},
             {"cmdLoadtoCt", [&] { window.cmdLoadtoCt_Click(); }},
             {"cmdSelectMove", [&] { window.cmdSelectMove_Click(); }},

@@ -352,7 +352,7 @@ private slots:
         printer.setOutputFileName(pdf);
         printer.setPageSize(QPageSize(paper));
 
-        Temp = KnownSet();
+        StagedSet = KnownSet();
         frmPrintSelect::PrintScreenData = false;
         frmPrintSelect::PrintFileData = true;
         frmPrintSelect::PrintFileTitle = QStringLiteral("abc.kzd");
@@ -377,7 +377,7 @@ private slots:
         test::TestEnv env;
         LangOffset = offset;
         QTemporaryDir dir;
-        Temp = KnownSet();
+        StagedSet = KnownSet();
         frmPrintSelect::PrintScreenData = false;
         frmPrintSelect::PrintFileData = true;
         frmPrintSelect::PrintFileTitle = QStringLiteral("abc.kzd");
@@ -431,7 +431,7 @@ private slots:
         QFETCH(QByteArray, before);
         test::TestEnv env;
         QTemporaryDir dir;
-        Temp = KnownSet();
+        StagedSet = KnownSet();
         frmPrintSelect::PrintScreenData = true;
         frmPrintSelect::PrintFileData = false;
         const QString path = dir.filePath(QStringLiteral("report.pdf"));

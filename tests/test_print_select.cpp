@@ -328,7 +328,7 @@ private slots:
         QCOMPARE(prompts.texts(), QStringList{kBadFileMessage});
     }
 
-    // Every way the Print command stops before the page: nothing printed, Temp as it was, its
+    // Every way the Print command stops before the page: nothing printed, StagedSet as it was, its
     // message if it has one, and the command buttons on again.
     void stopsWithoutPrinting_data()
     {
@@ -357,12 +357,12 @@ private slots:
         QFETCH(bool, printDialogShown);
         QFETCH(QString, message);
         Fixture x;
-        Hensu = ValidSet(1);
+        CurrentSet = ValidSet(1);
         x.window->ScreenFill();
         if (blankVel)
             x.f->comboVEL1->setEditText(QString());
         const ParameterSet staged = ValidSet(7);
-        Temp = staged;
+        StagedSet = staged;
         const QString path = x.dir.filePath(QStringLiteral("chosen.kzd"));
         if (file != QLatin1String("-")) {
             QFile out(path);
@@ -377,21 +377,21 @@ private slots:
         QCOMPARE(x.prompts.printAnswers.isEmpty(), printDialogShown);
         message.replace(QLatin1Char('@'), path);  // the chosen file, named in a read failure
         QCOMPARE(x.prompts.texts(), message.isEmpty() ? QStringList{} : QStringList{message});
-        QCOMPARE(Temp, staged);
-        QCOMPARE(Hensu, ValidSet(1));
+        QCOMPARE(StagedSet, staged);
+        QCOMPARE(CurrentSet, ValidSet(1));
         QVERIFY(x.buttonsOffDuringSelection);
         QVERIFY(x.buttonsOn());
     }
 
-    // The screen printed: taken through the check chain into Hensu and staged in Temp. With the
-    // parameter groups hidden, the sensor and homing values are Hensu's, not the screen's.
+    // The screen printed: taken through the check chain into CurrentSet and staged in StagedSet. With the
+    // parameter groups hidden, the sensor and homing values are CurrentSet's, not the screen's.
     void printsScreenData()
     {
         Fixture x;
-        Hensu = ValidSet(1);
+        CurrentSet = ValidSet(1);
         x.window->ScreenFill();
         QVERIFY(!x.window->ParameterGroupsActive());
-        Hensu.SeparateTimer = 77;
+        CurrentSet.SeparateTimer = 77;
         x.f->txtPosi1->setText(QStringLiteral("400"));
         x.prompts.printAnswers.enqueue(true);
 
@@ -400,8 +400,8 @@ private slots:
         ParameterSet expected = ValidSet(1);
         expected.Position1 = 400;
         expected.SeparateTimer = 77;
-        QCOMPARE(Hensu, expected);
-        QCOMPARE(Temp, expected);
+        QCOMPARE(CurrentSet, expected);
+        QCOMPARE(StagedSet, expected);
         QVERIFY(x.prompts.shown.isEmpty());
         QVERIFY(x.buttonsOffDuringSelection);
         QVERIFY(x.menusOnDuringSelection);
@@ -413,7 +413,7 @@ private slots:
         QVERIFY(!text.contains(QStringLiteral("File Name")));
     }
 
-    // A file printed: its data staged in Temp and its name on the page; the screen, Hensu and the
+    // A file printed: its data staged in StagedSet and its name on the page; the screen, CurrentSet and the
     // record of unsaved edits stay as they were.
     void printsFileKeepingDataChanged_data()
     {
@@ -425,7 +425,7 @@ private slots:
     {
         QFETCH(bool, changed);
         Fixture x;
-        Hensu = ValidSet(1);
+        CurrentSet = ValidSet(1);
         x.window->ScreenFill();
         DataChanged = changed;
         QVERIFY(QDir(x.dir.path()).mkdir(QStringLiteral("folder")));
@@ -435,8 +435,8 @@ private slots:
 
         x.print(QStringLiteral("file browse ok"), path);
 
-        QCOMPARE(Temp, ValidSet(9));
-        QCOMPARE(Hensu, ValidSet(1));
+        QCOMPARE(StagedSet, ValidSet(9));
+        QCOMPARE(CurrentSet, ValidSet(1));
         QCOMPARE(DataChanged, changed);
         QVERIFY(x.prompts.shown.isEmpty());
         QVERIFY(x.buttonsOn());
@@ -450,7 +450,7 @@ private slots:
     void pageSetupKeptBetweenPrints()
     {
         Fixture x;
-        Hensu = ValidSet(1);
+        CurrentSet = ValidSet(1);
         x.window->ScreenFill();
         PrinterDialogs dialogs;
         mnuFilePageSetup_Click(*x.window);
@@ -489,7 +489,7 @@ private slots:
         QFETCH(QString, said);
         Fixture x;
         LangOffset = offset;
-        Hensu = ValidSet(1);
+        CurrentSet = ValidSet(1);
         x.window->ScreenFill();
         const QString target = x.dir.filePath(QStringLiteral("no such folder/report.pdf"));
         ReportPrinter().setOutputFileName(target);
@@ -502,7 +502,7 @@ private slots:
                  QStringList{said + QStringLiteral("\r\n") + target + QStringLiteral(": No such file or directory")});
         QCOMPARE(x.prompts.shown.constFirst().buttons, MsgButtons::Ok);
         QVERIFY(!QFileInfo::exists(target));
-        QCOMPARE(Temp, ValidSet(1));
+        QCOMPARE(StagedSet, ValidSet(1));
         QVERIFY(x.buttonsOn());
     }
 
@@ -560,7 +560,7 @@ private slots:
         QFETCH(bool, fileLine);
         Fixture x;
         SetPrinterQuery([] { return false; });
-        Hensu = ValidSet(1);
+        CurrentSet = ValidSet(1);
         x.window->ScreenFill();
         x.f->txtPosi1->setText(QStringLiteral("400"));
         DataName = dataName;
@@ -616,7 +616,7 @@ private slots:
         QFETCH(int, saveDialogs);
         QFETCH(QString, message);
         Fixture x;
-        Hensu = ValidSet(1);
+        CurrentSet = ValidSet(1);
         x.window->ScreenFill();
         if (blankVel)
             x.f->comboVEL1->setEditText(QString());

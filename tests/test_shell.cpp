@@ -137,16 +137,16 @@ private slots:
         test::FakePort port;
         LoadLanguage();
         frmMain window;
-        Temp.Vel1 = 3;
-        Hensu.Vel1 = 4;
+        StagedSet.Vel1 = 3;
+        CurrentSet.Vel1 = 4;
         port.queueReply("0CM1\r\n");
         port.queueReply("0RD0228050500006GGAFF\r\n");  // right length and echo, not hexadecimal
         for (const char *block : {"04", "05", "00", "01"})
             port.queueReply(QByteArray("0RD") + block + "0000000000000000\r\n");
-        window.OnlineDataRead();
+        window.readAtStartup();
         QCOMPARE(prompts.texts(), QStringList{QStringLiteral("Communication Error!")});
-        QCOMPARE(Temp.Vel1, 3);
-        QCOMPARE(Hensu.Vel1, 4);
+        QCOMPARE(StagedSet.Vel1, 3);
+        QCOMPARE(CurrentSet.Vel1, 4);
         QCOMPARE(window.form()->lblShowName->text(), QStringLiteral("New data"));
         QVERIFY(window.form()->cmdGetfromCt->isEnabled());
     }
@@ -336,15 +336,15 @@ private slots:
         QCOMPARE(f->lblShowName->text(), name);
         QVERIFY(!DataChanged);
         if (content != QLatin1String("valid")) {
-            QCOMPARE(Hensu, ParameterSet());
+            QCOMPARE(CurrentSet, ParameterSet());
             return;
         }
-        QCOMPARE(Hensu, set);
+        QCOMPARE(CurrentSet, set);
         QCOMPARE(f->txtPosi1->text().trimmed(), QStringLiteral("400"));
         f->txtPosi1->setText(QStringLiteral("500"));
         QCOMPARE(window->cmdSaveFile_Click(), 0);
         QCOMPARE(ReadDataFile(path), 0);
-        QCOMPARE(Temp.Position1, 500);
+        QCOMPARE(StagedSet.Position1, 500);
     }
 };
 

@@ -88,9 +88,9 @@ private slots:
         QFETCH(QString, list);
         test::TestEnv env;
         test::ScriptedPrompts prompts;
-        Hensu = test::ExampleSet();
-        Temp = Differing(differing);
-        const ParameterSet staged = Temp;
+        CurrentSet = test::ExampleSet();
+        StagedSet = Differing(differing);
+        const ParameterSet staged = StagedSet;
 
         QCOMPARE(VerifyReport(groupsActive), result);
         QCOMPARE(prompts.texts(), QStringList{result == 0 ? kOk : kNgHead + list});
@@ -112,8 +112,8 @@ private slots:
         QCOMPARE(prompts.shown.first().buttons, MsgButtons::Ok);
         QCOMPARE(prompts.shown.first().icon, MsgIcon::None);
         QCOMPARE(OutOfRangeList, list);
-        QCOMPARE(Hensu, test::ExampleSet());
-        QCOMPARE(Temp, staged);
+        QCOMPARE(CurrentSet, test::ExampleSet());
+        QCOMPARE(StagedSet, staged);
     }
 
     // The range check and verification build their lists in one text; a report never repeats the
@@ -122,19 +122,19 @@ private slots:
     {
         test::TestEnv env;
         test::ScriptedPrompts prompts;
-        Hensu = test::ExampleSet();
-        Hensu.Acc2 = 12;
-        QCOMPARE(Check_DataRange(true), 1);
+        CurrentSet = test::ExampleSet();
+        CurrentSet.Acc2 = 12;
+        QCOMPARE(CheckRanges(true), 1);
         QVERIFY(OutOfRangeList.contains(QStringLiteral("ACC")));
 
-        Temp = Hensu;
+        StagedSet = CurrentSet;
         QCOMPARE(VerifyReport(true), 0);
         QCOMPARE(OutOfRangeList, QString());
 
-        Temp.Vel1 += 1;
+        StagedSet.Vel1 += 1;
         QCOMPARE(VerifyReport(true), 1);
-        Temp.Vel1 -= 1;
-        Temp.Sp1 += 1;
+        StagedSet.Vel1 -= 1;
+        StagedSet.Sp1 += 1;
         QCOMPARE(VerifyReport(true), 1);
         QCOMPARE(prompts.texts().size(), 4);
         QCOMPARE(prompts.texts().at(1), kOk);
@@ -146,10 +146,10 @@ private slots:
         test::TestEnv env;
         test::ScriptedPrompts prompts;
         LangOffset = 0;
-        Hensu = test::ExampleSet();
-        Temp = Differing({Field::Vel1, Field::HomingVel});
+        CurrentSet = test::ExampleSet();
+        StagedSet = Differing({Field::Vel1, Field::HomingVel});
         QCOMPARE(VerifyReport(true), 1);
-        Temp = Hensu;
+        StagedSet = CurrentSet;
         QCOMPARE(VerifyReport(true), 0);
         QCOMPARE(prompts.texts(),
                  (QStringList{QStringLiteral("照合結果－ＮＧ\r\n\r\n<一致しなかったデータ>\r\n"
@@ -164,12 +164,12 @@ private slots:
         test::ScriptedPrompts prompts;
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("screen.kzd"));
-        Hensu = test::ExampleSet();
-        Hensu.Position1 = 16777215;
-        Hensu.HomingPulse = -1;
-        Hensu.RevDir = 1;
-        QVERIFY(WriteDataFile(path, Hensu));
-        Temp = ParameterSet();
+        CurrentSet = test::ExampleSet();
+        CurrentSet.Position1 = 16777215;
+        CurrentSet.HomingPulse = -1;
+        CurrentSet.RevDir = 1;
+        QVERIFY(WriteDataFile(path, CurrentSet));
+        StagedSet = ParameterSet();
         QCOMPARE(ReadDataFile(path), 0);
         QCOMPARE(VerifyReport(true), 0);
         QCOMPARE(prompts.texts(), QStringList{kOk});

@@ -31,12 +31,12 @@ frmOptions::frmOptions(QWidget *owner) : QDialog(owner), ui(std::make_unique<Ui:
     connect(ui->cmdRemove, &QPushButton::clicked, this, &frmOptions::cmdRemove_Click);
     connect(ui->lstSerialDevices, &QTreeWidget::itemSelectionChanged, this,
             &frmOptions::lstSerialDevices_SelectionChanged);
-    Form_Load(owner);
+    loadForm(owner);
 }
 
 frmOptions::~frmOptions() = default;
 
-void frmOptions::Form_Load(QWidget *owner)
+void frmOptions::loadForm(QWidget *owner)
 {
     PlaceOverOwner(this, owner);
     LoadFormCaptions(this);
@@ -61,9 +61,9 @@ void frmOptions::Form_Load(QWidget *owner)
 #endif
     portNoAtLoad_ = PortNo;
 
-    if (ParametaShowFlag) {
+    if (ShowParametersOption) {
         ui->chkParametaShow->setChecked(true);
-        ui->chkHomeParaShow->setChecked(HomeParaShowFlag);
+        ui->chkHomeParaShow->setChecked(HomingParametersOption);
     }
 }
 
@@ -234,19 +234,19 @@ void frmOptions::cmdOK_Click()
     SavePortOccupy();
 
     if (ui->chkParametaShow->isChecked()) {
-        ParametaShowFlag = true;
+        ShowParametersOption = true;
         frmMain *main = frmMain::instance();
         if (ui->chkHomeParaShow->isChecked()) {
-            HomeParaShowFlag = true;
+            HomingParametersOption = true;
             if (main)
-                main->HomePara_Yuko();
+                main->enableHomingParameters();
         } else {
-            HomeParaShowFlag = false;
+            HomingParametersOption = false;
             if (main)
-                main->HomePara_Muko();
+                main->disableHomingParameters();
         }
     } else {
-        ParametaShowFlag = false;
+        ShowParametersOption = false;
     }
     accept();
 }

@@ -40,7 +40,7 @@ public:
     void lstSerialDevices_SelectionChanged();
 
 private:
-    void Form_Load(QWidget *owner);
+    void loadForm(QWidget *owner);
     void FillPortList();
     void ShowPermissionNote();
     void FillDeviceList();

@@ -57,7 +57,7 @@ std::unique_ptr<frmMain> Main(int splashMs, const QString &dataFile)
     }
     const int answer = AskSelection(Str(150), Str(151), Str(152), Str(153), 1, window.get());
     if (answer == 0)
-        window->OnlineDataRead();
+        window->readAtStartup();
     return window;
 }
 

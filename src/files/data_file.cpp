@@ -333,8 +333,8 @@ DataFileRead LoadDataFile(const QString &path, const ParameterSet &base)
 
 int ReadDataFile(const QString &path)
 {
-    const DataFileRead read = LoadDataFile(path, Temp);
-    Temp = read.set;
+    const DataFileRead read = LoadDataFile(path, StagedSet);
+    StagedSet = read.set;
     if (!read.ok()) {
         MsgOk(read.message);
         return 1;

@@ -37,10 +37,10 @@ QByteArray DataFileBytes(const ParameterSet &set);
 // existing file untouched. Shows no message; on failure, *error (if given) says why.
 bool WriteDataFile(const QString &path, const ParameterSet &set, QString *error = nullptr);
 
-// Reads the data file at path into Temp. 0 on success (the data-changed flag is cleared); 1 after a
+// Reads the data file at path into StagedSet. 0 on success (the data-changed flag is cleared); 1 after a
 // message box:
-//   - first field not exactly "KZ-C1" (or no field at all): "not a KZ data file", Temp unchanged;
-//   - file cannot be opened or read, or holds fewer than 31 fields: "error while opening", Temp
+//   - first field not exactly "KZ-C1" (or no field at all): "not a KZ data file", StagedSet unchanged;
+//   - file cannot be opened or read, or holds fewer than 31 fields: "error while opening", StagedSet
 //     unchanged;
 //   - a field that does not convert: "error while opening"; the fields stored before it keep their
 //     new values.
@@ -50,7 +50,7 @@ bool WriteDataFile(const QString &path, const ParameterSet &set, QString *error 
 int ReadDataFile(const QString &path);
 
 // What reading a data file gave, without a message shown: the set (starting from base, so that
-// a field that does not convert leaves the ones before it stored, as ReadDataFile does in Temp)
+// a field that does not convert leaves the ones before it stored, as ReadDataFile does in StagedSet)
 // and, on failure, what the user is told.
 struct DataFileRead {
     enum class Result { Read, NotADataFile, CannotRead };

@@ -79,11 +79,11 @@ TableRequest VerifyValueTable(const QList<VerifyDifference> &differences, Verify
 int VerifyReport(bool groupsActive, VerifySource source)
 {
     OutOfRangeList.clear();
-    const VerifyOutcome outcome = ComposeVerifyReport(Temp, Hensu, groupsActive);
+    const VerifyOutcome outcome = ComposeVerifyReport(StagedSet, CurrentSet, groupsActive);
     OutOfRangeList = outcome.list;
     MsgOk(outcome.text);
     if (outcome.result == 1)
-        prompts().table(VerifyValueTable(VerifyDifferences(Temp, Hensu, groupsActive), source));
+        prompts().table(VerifyValueTable(VerifyDifferences(StagedSet, CurrentSet, groupsActive), source));
     return outcome.result;
 }
 

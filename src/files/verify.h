@@ -1,6 +1,6 @@
 #pragma once
-// Verification: does the staged copy Temp (just read from the controller or a data file) equal the
-// current copy Hensu (the screen)? The answer is one message box: "OK", or "NG" with the differing
+// Verification: does the staged copy StagedSet (just read from the controller or a data file) equal the
+// current copy CurrentSet (the screen)? The answer is one message box: "OK", or "NG" with the differing
 // fields listed by group.
 //
 // The list is built in OutOfRangeList, the text the range check also uses; verification empties it
@@ -46,7 +46,7 @@ TableRequest VerifyValueTable(const QList<VerifyDifference> &differences, Verify
 VerifyOutcome ComposeVerifyReport(const ParameterSet &staged, const ParameterSet &current,
                                   bool groupsActive);
 
-// Compares Temp with Hensu, leaves the list in OutOfRangeList, shows the report (OK button, no icon)
+// Compares StagedSet with CurrentSet, leaves the list in OutOfRangeList, shows the report (OK button, no icon)
 // and, after a report of differences, the table of their values; returns the report's result.
 int VerifyReport(bool groupsActive, VerifySource source = VerifySource::Controller);
 

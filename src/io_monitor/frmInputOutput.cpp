@@ -81,7 +81,7 @@ frmInputOutput::frmInputOutput(QWidget *owner)
     setWindowFlag(Qt::WindowContextHelpButtonHint, false);
     timerInputOutput->setObjectName(QStringLiteral("timerInputOutput"));
     timerInputOutput->setInterval(kPollIntervalMs);
-    connect(timerInputOutput, &QTimer::timeout, this, &frmInputOutput::timerInputOutput_Timer);
+    connect(timerInputOutput, &QTimer::timeout, this, &frmInputOutput::pollTick);
     connect(ui->cmdMonitor, &QPushButton::clicked, this, &frmInputOutput::cmdMonitor_Click);
     connect(ui->cmdTojiru, &QPushButton::clicked, this, &frmInputOutput::cmdTojiru_Click);
     connect(ui->cmdCommLog, &QToolButton::clicked, this, &frmInputOutput::cmdCommLog_Click);
@@ -118,7 +118,7 @@ frmInputOutput::frmInputOutput(QWidget *owner)
     // Start comes first: a key pressed at once must not switch an output.
     ui->cmdMonitor->setFocus();
 
-    // Form_Load
+    // loadForm
     PlaceOverOwner(this, owner);
     InputOutputState &s = IoMonitorState();
     s.StopPending = false;
@@ -240,7 +240,7 @@ void frmInputOutput::imgOutput_DblClick(int row)
     s.OutputChangePending = true;
 }
 
-void frmInputOutput::timerInputOutput_Timer()
+void frmInputOutput::pollTick()
 {
     // One exchange at a time: a tick never starts while a reply is awaited.
     if (ticking_ || ExchangeInProgress())
@@ -262,14 +262,14 @@ void frmInputOutput::timerInputOutput_Timer()
             StopMonitorDisplay();
             ended = true;
         } else if (read) {
-            IoStateHyoji();
+            showIoState();
         }
     }
     if (!ended) {
         if (s.OutputChangePending) {
             WriteOutputChangeToCt();
             if (ReadIoState())
-                IoStateHyoji();
+                showIoState();
         }
         if (s.StopPending) {
             setTimerEnabled(false);
@@ -329,7 +329,7 @@ void frmInputOutput::setLampsCurrent(bool current)
     }
 }
 
-void frmInputOutput::IoStateHyoji()
+void frmInputOutput::showIoState()
 {
     InputOutputState &s = IoMonitorState();
     setLampsCurrent(true);
@@ -437,7 +437,7 @@ void frmInputOutput::StopMonitorDisplay()
 
 void frmInputOutput::closeEvent(QCloseEvent *event)
 {
-    // Form_QueryUnload: the close box and the window menu are refused; Close unloads.
+    // closeAllowed: the close box and the window menu are refused; Close unloads.
     if (unloading_)
         QDialog::closeEvent(event);
     else

@@ -56,7 +56,7 @@ public:
     void cmdMonitor_Click();
     void cmdTojiru_Click();
     // One polling tick.
-    void timerInputOutput_Timer();
+    void pollTick();
     // The history panel: shown or collapsed, and saved as CSV (a failure says why).
     void cmdHistory_Toggled(bool open);
     void cmdSaveHistory_Click();
@@ -65,7 +65,7 @@ public:
     std::function<void()> showCommLog;
 
 protected:
-    void closeEvent(QCloseEvent *event) override;  // Form_QueryUnload
+    void closeEvent(QCloseEvent *event) override;  // closeAllowed
     void keyPressEvent(QKeyEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -73,7 +73,7 @@ private:
     // True when the block was read. After a failure the lamps and the states stay as they are:
     // they are never refreshed from bytes that were not read.
     bool ReadIoState();
-    void IoStateHyoji();
+    void showIoState();
     void WriteOutputChangeToCt();
     void StopMonitorDisplay();
     // The port could not be opened for a poll: monitoring stops, with a message.

@@ -11,13 +11,13 @@ class Bracket {
 public:
     explicit Bracket(frmMain *w) : w_(w), busy_(w)
     {
-        w_->CMDBTN_Muko();
-        w_->Menyu_Muko();
+        w_->disableCommandButtons();
+        w_->disableFileMenu();
     }
     ~Bracket()
     {
-        w_->CMDBTN_Yuko();
-        w_->Menyu_Yuko();
+        w_->enableCommandButtons();
+        w_->enableFileMenu();
     }
     Bracket(const Bracket &) = delete;
     Bracket &operator=(const Bracket &) = delete;

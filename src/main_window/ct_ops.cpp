@@ -43,7 +43,7 @@ void frmMain::cmdGetfromCt_Click()
     readAndShow(true);
 }
 
-void frmMain::OnlineDataRead()
+void frmMain::readAtStartup()
 {
     readAndShow(false);
 }
@@ -70,12 +70,12 @@ void frmMain::readAndShow(bool ask)
             return;
         }
     }
-    if (ReadCtBlocks() == 1) {
+    if (readControllerBlocks() == 1) {
         MsgOk(Str(212) + PortFailureDetail());
         CommErrFlag = false;
         return;
     }
-    CopyTemp2Hensu();
+    CopyStagedToCurrent();
     ScreenFill();
     DataName = Str(213);
     DataPath.clear();
@@ -83,7 +83,7 @@ void frmMain::readAndShow(bool ask)
     DataChanged = false;
 }
 
-int frmMain::ReadCtBlocks()
+int frmMain::readControllerBlocks()
 {
     Busy busy(this);
     TransferWindow trance(this);
@@ -100,11 +100,11 @@ int frmMain::ReadCtBlocks()
         TimeoutMs = kBlockTimeoutMs;
         if (SendRecvCt(QLatin1String(kReadCommand), kBlockReplyLength, QLatin1String(kReadBlocks[i - 1])) == 1)
             return fail();
-        PSDA[i] = RecvData;
+        BlockImage[i] = RecvData;
         trance->prgBar1()->setValue(i);
     }
     // Replies that passed the link's checks but carry no hexadecimal data are not staged.
-    if (!Extract2temp())
+    if (!StageReadReplies())
         return fail();
     CommErrFlag = false;
     CloseCommPort();
@@ -126,9 +126,9 @@ void frmMain::cmdLoadtoCt_Click()
         CommErrFlag = false;
         return;
     }
-    if (SetData2PSDA(ParameterGroupsActive()) == 1)
+    if (BuildWriteBlocks(ParameterGroupsActive()) == 1)
         return;
-    if (WriteCtBlocks() == 1) {
+    if (writeControllerBlocks() == 1) {
         MsgOk(Str(217));
         return;
     }
@@ -141,7 +141,7 @@ void frmMain::cmdLoadtoCt_Click()
     CloseCommPort();
 }
 
-int frmMain::WriteCtBlocks()
+int frmMain::writeControllerBlocks()
 {
     Busy busy(this);
     TransferWindow trance(this);
@@ -155,7 +155,7 @@ int frmMain::WriteCtBlocks()
         return fail();
     for (int i : WriteSlots(ParameterGroupsActive())) {
         TimeoutMs = kBlockTimeoutMs;
-        if (SendRecvCt(QLatin1String(kWriteCommand), kBlockReplyLength, PSDA[i]) == 1)
+        if (SendRecvCt(QLatin1String(kWriteCommand), kBlockReplyLength, BlockImage[i]) == 1)
             return fail();
         trance->prgBar1()->setValue(i);
     }

@@ -46,7 +46,7 @@ FieldRules::FieldRules(frmMain *window) : QObject(window), window_(window)
         {f.txtPosi2Timer, 3, 0, 255, false, to(f.txtPosi1)},
         {f.txtPosi1, 3, 0, 400, false, to(f.txtPosi2)},
         {f.txtPosi2, 3, 0, 400, false,
-         [&f] { return ParametaShowFlag ? static_cast<QWidget *>(f.txtLowKaijoCnt) : f.comboVEL1; }},
+         [&f] { return ShowParametersOption ? static_cast<QWidget *>(f.txtLowKaijoCnt) : f.comboVEL1; }},
         {f.txtLowKaijoCnt, 3, 1, 255, false, to(f.txtSentanCount)},
         {f.txtSentanCount, 3, 1, 255, false, to(f.txtRestartDelay)},
         {f.txtRestartDelay, 3, 1, 255, false, to(f.txtXXXCnt)},
@@ -345,7 +345,7 @@ ScreenTexts FieldRules::screenTexts() const
 void FieldRules::fill(Field field)
 {
     const FieldInfo &info = Info(field);
-    const qint32 value = ValueOf(Hensu, field);
+    const qint32 value = ValueOf(CurrentSet, field);
     QWidget *w = window_->findChild<QWidget *>(QLatin1String(info.control));
     if (auto *combo = qobject_cast<QComboBox *>(w))
         combo->setEditText(QString::number(value));

@@ -25,7 +25,7 @@ public:
 
     ScreenTexts screenTexts() const;
     void screenFill(bool groupsActive);
-    // The sensor and homing fields from Hensu, as the screen fill writes them; the data-changed
+    // The sensor and homing fields from CurrentSet, as the screen fill writes them; the data-changed
     // flag keeps its value.
     void fillGroups();
 
@@ -51,7 +51,7 @@ private:
     };
 
     static QLineEdit *LineEditOf(QWidget *control);
-    // One field of Hensu onto its control.
+    // One field of CurrentSet onto its control.
     void fill(Field field);
     const Rule *ruleFor(QObject *control) const;
     const Rule *focusedRule() const;

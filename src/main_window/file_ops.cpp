@@ -56,11 +56,11 @@ int frmMain::TakeScreen()
             return 1;
         }
     }
-    if (Check_DataUmu(screen, groups) == 1)
+    if (CheckNoBlankField(screen, groups) == 1)
         return 1;
-    if (Torikomi_Data(screen, groups) == 1)
+    if (TakeScreenValues(screen, groups) == 1)
         return 1;
-    if (Check_DataRange(groups) == 1)
+    if (CheckRanges(groups) == 1)
         return 1;
     return 0;
 }
@@ -73,7 +73,7 @@ int frmMain::SaveFileAs(const QString &target, QString *error)
     const QString path = QFileInfo(target).isAbsolute() || workingFolder_.isEmpty()
                              ? target
                              : QDir(workingFolder_).filePath(target);
-    if (!WriteDataFile(path, Hensu, error))
+    if (!WriteDataFile(path, CurrentSet, error))
         return 1;
     DataName = DataNameOf(bare);
     DataPath = QFileInfo(path).absoluteFilePath();
@@ -89,8 +89,8 @@ bool frmMain::AskSaveBeforeDiscard()
     switch (prompts().message(Str(223), MsgButtons::YesNoCancel, MsgIcon::Question)) {
     case MsgAnswer::Yes: {
         const int saved = cmdSaveFile_Click();  // brackets itself; the caller's bracket resumes after it
-        CMDBTN_Muko();
-        Menyu_Muko();
+        disableCommandButtons();
+        disableFileMenu();
         // Replacing the screen after a save that did not happen would lose the edits.
         return saved == 0;
     }
@@ -128,7 +128,7 @@ int frmMain::OpenDataFile(const QString &path)
     DataName = DataNameOf(file.fileName());
     DataPath = file.absoluteFilePath();
     ShowDataName();
-    CopyTemp2Hensu();
+    CopyStagedToCurrent();
     ScreenFill();
     DataChanged = false;
     return 0;

@@ -29,8 +29,8 @@
 
 namespace kz {
 
-bool ParametaShowFlag = false;
-bool HomeParaShowFlag = false;
+bool ShowParametersOption = false;
+bool HomingParametersOption = false;
 
 namespace {
 
@@ -88,11 +88,11 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     connectMenus();
     applyIcons();
     saveData = [this] { return cmdSaveFile_Click(); };
-    Form_Load();
+    loadForm();
     SetLinkView(this);
     SetPromptParent(this);
-    connect(&Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
-    Timer1.start(100);
+    connect(&portLampTimer_, &QTimer::timeout, this, &frmMain::updatePortLamp);
+    portLampTimer_.start(100);
 }
 
 frmMain::~frmMain()
@@ -108,14 +108,14 @@ frmMain *frmMain::instance()
     return g_instance;
 }
 
-void frmMain::Form_Load()
+void frmMain::loadForm()
 {
     LoadFormCaptions(this);
     LoadLanguage();
     LoadPortNo();
-    ParametaShowFlag = false;
-    HomeParaShowFlag = false;
-    for (ParameterSet *set : {&Temp, &Hensu}) {
+    ShowParametersOption = false;
+    HomingParametersOption = false;
+    for (ParameterSet *set : {&StagedSet, &CurrentSet}) {
         set->RevDir = 0;
         set->SupplyCounter = 0;
         set->RestartDelay = 0;
@@ -313,59 +313,59 @@ void frmMain::ModeLayout(bool edit)
                 f.mnuFileLoadtoCt, f.mnuFileShogo->menuAction(), f.mnuCtShogo, f.mnuShogoFile, f.mnuFilePageSetup,
                 f.mnuFilePrint, f.mnuFileSavePdf, f.mnuViewCtVersion, f.mnuShowInpOutp, f.mnuModeChange->menuAction()},
                edit);
-    if (!ParametaShowFlag)
+    if (!ShowParametersOption)
         return;
     SetEnabled({f.framParameta, f.lblSentanCount, f.txtSentanCount, f.lblNoWorkCount, f.txtNoWorkCount,
                 f.lblRestartDelay, f.txtRestartDelay, f.lblLowKaijoCnt, f.txtLowKaijoCnt, f.lblXXXCnt,
                 f.txtXXXCnt, f.lblHensu1, f.txtHensu1},
                edit);
     // Editing the homing fields needs its own option; leaving edit mode always locks them.
-    if (edit && !HomeParaShowFlag)
+    if (edit && !HomingParametersOption)
         return;
     SetEnabled({f.framHomePara, f.lblHomeSokudo, f.txtHomeSokudo, f.lblHomePosi, f.txtHomePosi,
                 f.lblOffsetSokudo, f.txtOffsetSokudo, f.lblOffsetPosi, f.txtOffsetPosi},
                edit);
 }
 
-void frmMain::CMDBTN_Muko()
+void frmMain::disableCommandButtons()
 {
     SetEnabled({ui->cmdFileOpen, ui->cmdSaveFile, ui->cmdLoadtoCt, ui->cmdGetfromCt, ui->cmdShogoCt,
                 ui->cmdShogoFile, ui->cmdModeChange},
                false);
 }
 
-void frmMain::CMDBTN_Yuko()
+void frmMain::enableCommandButtons()
 {
     SetEnabled({ui->cmdFileOpen, ui->cmdSaveFile, ui->cmdLoadtoCt, ui->cmdGetfromCt, ui->cmdShogoCt,
                 ui->cmdShogoFile, ui->cmdModeChange},
                true);
 }
 
-void frmMain::Menyu_Muko()
+void frmMain::disableFileMenu()
 {
     SetEnabled({ui->mnuFileNew, ui->mnuFileOpen, ui->mnuFileGetfromCt, ui->mnuFileSave, ui->mnuFileSaveAs,
                 ui->mnuFileLoadtoCt, ui->mnuFilePageSetup, ui->mnuFilePrint, ui->mnuFileSavePdf},
                false);
 }
 
-void frmMain::Menyu_Yuko()
+void frmMain::enableFileMenu()
 {
     SetEnabled({ui->mnuFileNew, ui->mnuFileOpen, ui->mnuFileGetfromCt, ui->mnuFileSave, ui->mnuFileSaveAs,
                 ui->mnuFileLoadtoCt, ui->mnuFilePageSetup, ui->mnuFilePrint, ui->mnuFileSavePdf},
                true);
 }
 
-void frmMain::MoveCMDBTN_Muko()
+void frmMain::disableMoveControls()
 {
     SetEnabled({ui->cmdHome, ui->cmdSelectMove, ui->cmdModeChange, ui->framSelectPosi}, false);
 }
 
-void frmMain::MoveCMDBTN_Yuko()
+void frmMain::enableMoveControls()
 {
     SetEnabled({ui->cmdHome, ui->cmdSelectMove, ui->cmdModeChange, ui->framSelectPosi}, true);
 }
 
-void frmMain::HomePara_Yuko()
+void frmMain::enableHomingParameters()
 {
     SetEnabled({ui->framHomePara, ui->lblHomeSokudo, ui->lblHomePosi, ui->lblOffsetSokudo, ui->lblOffsetPosi}, true);
     for (QLineEdit *e : {ui->txtHomeSokudo, ui->txtHomePosi, ui->txtOffsetSokudo, ui->txtOffsetPosi}) {
@@ -374,7 +374,7 @@ void frmMain::HomePara_Yuko()
     }
 }
 
-void frmMain::HomePara_Muko()
+void frmMain::disableHomingParameters()
 {
     SetEnabled({ui->framHomePara, ui->lblHomeSokudo, ui->lblHomePosi, ui->lblOffsetSokudo, ui->lblOffsetPosi}, false);
     for (QLineEdit *e : {ui->txtHomeSokudo, ui->txtHomePosi, ui->txtOffsetSokudo, ui->txtOffsetPosi}) {
@@ -383,7 +383,7 @@ void frmMain::HomePara_Muko()
     }
 }
 
-void frmMain::Timer1_Timer()
+void frmMain::updatePortLamp()
 {
     ui->imgPortGreen->setVisible(Port().isOpen());
     // A close that arrived while an operation was talking to the controller.
@@ -414,7 +414,7 @@ void frmMain::mnuViewCommLog_Click()
 
 void frmMain::ApplyShowParametersLayout()
 {
-    if (!ParametaShowFlag) {
+    if (!ShowParametersOption) {
         setHeightTwips(kShortHeightTwips);
         ui->framParameta->setEnabled(false);
         ui->framParameta->hide();
@@ -436,7 +436,7 @@ void frmMain::ApplyShowParametersLayout()
 
 bool frmMain::ParameterGroupsActive() const
 {
-    return ParametaShowFlag && ui->framParameta->isEnabled();
+    return ShowParametersOption && ui->framParameta->isEnabled();
 }
 
 ScreenTexts frmMain::screenTexts() const
@@ -490,15 +490,15 @@ void frmMain::closeEvent(QCloseEvent *event)
         return;
     }
     // A value typed into the focused field gets its leave check before the exit question.
-    if (!AcceptFocusedField() || !Form_QueryUnload()) {
+    if (!AcceptFocusedField() || !closeAllowed()) {
         event->ignore();
         return;
     }
-    Form_Unload();
+    unloadForm();
     event->accept();
 }
 
-bool frmMain::Form_QueryUnload()
+bool frmMain::closeAllowed()
 {
     if (DataChanged) {
         switch (prompts().message(Str(223), MsgButtons::YesNoCancel, MsgIcon::Question)) {
@@ -517,12 +517,12 @@ bool frmMain::Form_QueryUnload()
     return true;
 }
 
-void frmMain::Form_Unload()
+void frmMain::unloadForm()
 {
     closing_ = true;
     SavePortNo();
     ForceClosePort();
-    Timer1.stop();
+    portLampTimer_.stop();
     const auto windows = QApplication::topLevelWidgets();
     for (QWidget *w : windows)
         if (w != this && w->isVisible())

@@ -31,8 +31,8 @@ class FieldRules;
 extern bool MoveStopRequest;
 
 // The show-parameters option and the homing-parameters option (Options dialog).
-extern bool ParametaShowFlag;
-extern bool HomeParaShowFlag;
+extern bool ShowParametersOption;
+extern bool HomingParametersOption;
 
 class frmMain : public QMainWindow, public LinkView {
     Q_OBJECT
@@ -52,17 +52,17 @@ public:
     void MoveModeLayout();
 
     // Enabling routines.
-    void CMDBTN_Muko();
-    void CMDBTN_Yuko();
-    void Menyu_Muko();
-    void Menyu_Yuko();
-    void MoveCMDBTN_Muko();
-    void MoveCMDBTN_Yuko();
-    void HomePara_Yuko();
-    void HomePara_Muko();
+    void disableCommandButtons();
+    void enableCommandButtons();
+    void disableFileMenu();
+    void enableFileMenu();
+    void disableMoveControls();
+    void enableMoveControls();
+    void enableHomingParameters();
+    void disableHomingParameters();
 
     // Port lamp, every 100 ms.
-    void Timer1_Timer();
+    void updatePortLamp();
 
     // Options dialog, then the show-parameters layout.
     void mnuViewOption_Click();
@@ -86,13 +86,13 @@ public:
 
     // Data files (file_ops.cpp).
     void cmdFileOpen_Click();
-    // Open's work once a file is chosen (also a file named at start-up): the file into Temp, then
+    // Open's work once a file is chosen (also a file named at start-up): the file into StagedSet, then
     // onto the screen with its data name. 0 shown; 1 after the reader's message, nothing changed.
     int OpenDataFile(const QString &path);
     int cmdSaveFile_Click();          // 0: saved
     int mnuFileSaveAs_Click();        // 0: saved
     void mnuFileNew_Click();
-    // Writes Hensu to target (a bare name resolves against the working folder); sets the data name
+    // Writes CurrentSet to target (a bare name resolves against the working folder); sets the data name
     // and path and clears the data-changed flag. 0 written, 1 not (the system's reason in error);
     // shows no message.
     int SaveFileAs(const QString &target, QString *error = nullptr);
@@ -104,17 +104,17 @@ public:
 
     // Controller read and write (ct_ops.cpp).
     void cmdGetfromCt_Click();
-    void OnlineDataRead();
-    int ReadCtBlocks();
+    void readAtStartup();
+    int readControllerBlocks();
     void cmdLoadtoCt_Click();
-    int WriteCtBlocks();
+    int writeControllerBlocks();
 
     // Verification (verify_ops.cpp).
     void cmdShogoCt_Click();
     void cmdShogoFile_Click();
     void mnuShogoFile_Click();
-    void PosiDataCtShogo();
-    void PosiDataFileShogo();
+    void verifyWithController();
+    void verifyWithFile();
 
     // Move mode (move_ops.cpp).
     void cmdSelectMove_Click();
@@ -143,7 +143,7 @@ public:
     bool ParameterGroupsActive() const;
     // What the parameter controls hold, for the check chain.
     ScreenTexts screenTexts() const;
-    // Hensu onto the screen; clears the data-changed flag.
+    // CurrentSet onto the screen; clears the data-changed flag.
     void ScreenFill();
     // Shows the data name beside "File Name".
     void ShowDataName();
@@ -181,7 +181,7 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void Form_Load();
+    void loadForm();
     void connectMenus();
     void setHeightTwips(int twips);
     // The rows both layouts switch, to the edit-mode state (edit) or its opposite.
@@ -189,9 +189,9 @@ private:
     void setModeLabel(QLabel *label, bool active);
     void setFrameCaptionBold(QWidget *frame, bool bold);
     void applyIcons();
-    // Form_QueryUnload: true when the close may go on.
-    bool Form_QueryUnload();
-    void Form_Unload();
+    // closeAllowed: true when the close may go on.
+    bool closeAllowed();
+    void unloadForm();
 
     enum class SaveOutcome { Saved, Cancelled, Failed };
     // Save As; a failure's message ends with consequence (what else did not happen).
@@ -206,9 +206,9 @@ private:
     QString workingFolder_;
     std::unique_ptr<Ui::frmMain> ui;
     std::unique_ptr<FieldRules> rules_;
-    QTimer Timer1;
+    QTimer portLampTimer_;
     int busy_ = 0;
-    // The sensor and homing fields do not show Hensu: it was filled while they were hidden.
+    // The sensor and homing fields do not show CurrentSet: it was filled while they were hidden.
     bool groupFieldsBehind_ = false;
     bool closePending_ = false;
     bool closing_ = false;

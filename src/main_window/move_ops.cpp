@@ -15,7 +15,7 @@ bool MoveStopRequest = false;
 void frmMain::cmdSelectMove_Click()
 {
     Busy busy(this);
-    MoveCMDBTN_Muko();
+    disableMoveControls();
     MoveStopRequest = false;
     if (OpenCommPort() == 1 || SetCommMode() == 1) {
         MsgOk(Str(215) + PortFailureDetail());
@@ -35,14 +35,14 @@ void frmMain::cmdSelectMove_Click()
                 break;
         }
     }
-    MoveCMDBTN_Yuko();
+    enableMoveControls();
     CloseCommPort();
 }
 
 void frmMain::cmdHome_Click()
 {
     Busy busy(this);
-    MoveCMDBTN_Muko();
+    disableMoveControls();
     if (OpenCommPort() == 1 || SetCommMode() == 1) {
         MsgOk(Str(215) + PortFailureDetail());
     } else {
@@ -53,7 +53,7 @@ void frmMain::cmdHome_Click()
             CloseCommPort();
         }
     }
-    MoveCMDBTN_Yuko();
+    enableMoveControls();
 }
 
 void frmMain::cmdStop_Click()

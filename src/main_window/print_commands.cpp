@@ -23,8 +23,8 @@ namespace {
 // The command buttons stay off for the whole command, whichever way it ends.
 class ButtonsOff {
 public:
-    explicit ButtonsOff(frmMain &w) : w_(w) { w_.CMDBTN_Muko(); }
-    ~ButtonsOff() { w_.CMDBTN_Yuko(); }
+    explicit ButtonsOff(frmMain &w) : w_(w) { w_.disableCommandButtons(); }
+    ~ButtonsOff() { w_.enableCommandButtons(); }
     ButtonsOff(const ButtonsOff &) = delete;
     ButtonsOff &operator=(const ButtonsOff &) = delete;
 
@@ -32,16 +32,16 @@ private:
     frmMain &w_;
 };
 
-// The screen into Hensu through the check chain, then into Temp. 1 when a check stopped it.
+// The screen into CurrentSet through the check chain, then into StagedSet. 1 when a check stopped it.
 int StageScreenData(frmMain &w)
 {
     if (w.TakeScreen() == 1)
         return 1;
-    CopyHensu2Temp();
+    CopyCurrentToStaged();
     return 0;
 }
 
-// The file into Temp. Reading a file only to print it leaves the screen's edits unsaved, so the
+// The file into StagedSet. Reading a file only to print it leaves the screen's edits unsaved, so the
 // data-changed flag keeps its value.
 int StageFileData(const QString &path)
 {
@@ -60,7 +60,7 @@ QString WithReason(int id, const QString &reason)
 // Whether the print or save dialog comes before the chosen data is staged, or after it.
 enum class Ask { BeforeStaging, AfterStaging };
 
-// The selection dialog, then ask (the print or save dialog) and the chosen data staged in Temp, in
+// The selection dialog, then ask (the print or save dialog) and the chosen data staged in StagedSet, in
 // the order given. False when one of them ended the command; each has said why where there was
 // something to say.
 bool SelectAndStage(frmMain &w, Ask order, const std::function<bool()> &ask)

@@ -14,28 +14,28 @@ namespace kz {
 void frmMain::cmdShogoCt_Click()
 {
     Bracket bracket(this);
-    PosiDataCtShogo();
+    verifyWithController();
 }
 
 void frmMain::cmdShogoFile_Click()
 {
     Bracket bracket(this);
-    PosiDataFileShogo();
+    verifyWithFile();
 }
 
 void frmMain::mnuShogoFile_Click()
 {
-    PosiDataFileShogo();
+    verifyWithFile();
 }
 
-void frmMain::PosiDataCtShogo()
+void frmMain::verifyWithController()
 {
-    if (AcceptFocusedField() && TakeScreen() == 0 && ReadCtBlocks() == 0)
+    if (AcceptFocusedField() && TakeScreen() == 0 && readControllerBlocks() == 0)
         VerifyReport(ParameterGroupsActive());
     CloseCommPort();
 }
 
-void frmMain::PosiDataFileShogo()
+void frmMain::verifyWithFile()
 {
     if (!AcceptFocusedField() || TakeScreen() == 1)
         return;

@@ -36,7 +36,7 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 }  // namespace
 
-int Check_DataUmu(const ScreenTexts &screen, bool groupsActive)
+int CheckNoBlankField(const ScreenTexts &screen, bool groupsActive)
 {
     for (Field field : kBlankCheckOrder) {
         if (TakesPart(field, groupsActive)
@@ -48,14 +48,14 @@ int Check_DataUmu(const ScreenTexts &screen, bool groupsActive)
     return 0;
 }
 
-int Torikomi_Data(const ScreenTexts &screen, bool groupsActive)
+int TakeScreenValues(const ScreenTexts &screen, bool groupsActive)
 {
     for (Field field : kTakeInOrder) {
         if (!TakesPart(field, groupsActive))
             continue;
         const FieldInfo &info = Info(field);
         if (info.kind == ControlKind::CheckBox) {
-            ValueOf(Hensu, field) = screen.revDirChecked ? 1 : 0;
+            ValueOf(CurrentSet, field) = screen.revDirChecked ? 1 : 0;
             continue;
         }
         const auto value = ReadNumber(screen.text(QLatin1String(info.control)), info.widthBits);
@@ -63,7 +63,7 @@ int Torikomi_Data(const ScreenTexts &screen, bool groupsActive)
             MsgOk(StrLines({241, 242}));
             return 1;
         }
-        ValueOf(Hensu, field) = *value;
+        ValueOf(CurrentSet, field) = *value;
     }
     return 0;
 }
@@ -82,9 +82,9 @@ QString RangeReportText(const QString &outOfRange)
     return StrLines({244, 245}) + kCrLf + outOfRange;
 }
 
-int Check_DataRange(bool groupsActive)
+int CheckRanges(bool groupsActive)
 {
-    OutOfRangeList = OutOfRangeFields(Hensu, groupsActive);
+    OutOfRangeList = OutOfRangeFields(CurrentSet, groupsActive);
     if (OutOfRangeList.isEmpty())
         return 0;
     MsgOk(RangeReportText(OutOfRangeList));

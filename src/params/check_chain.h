@@ -1,12 +1,12 @@
 #pragma once
-// Taking the screen into Hensu: every operation that starts from the screen's data (write, save,
-// print, verify) runs Check_DataUmu, then Torikomi_Data, then Check_DataRange, and stops at the first
+// Taking the screen into CurrentSet: every operation that starts from the screen's data (write, save,
+// print, verify) runs CheckNoBlankField, then TakeScreenValues, then CheckRanges, and stops at the first
 // that returns 1. Each shows its own message before returning 1.
 //
 // The checks work on the screen's texts rather than on widgets, so the main window passes what its
 // controls hold, and its "parameter groups active" state (show-parameters option on and framParameta
 // enabled). While the groups are inactive, the sensor and homing fields are neither checked, taken
-// nor range-tested, and keep their values in Hensu.
+// nor range-tested, and keep their values in CurrentSet.
 
 #include "params/parameter_set.h"
 
@@ -29,19 +29,19 @@ struct ScreenTexts {
 extern QString OutOfRangeList;
 
 // 1 (message shown) when a required control's text is exactly empty; a text of spaces is not empty.
-int Check_DataUmu(const ScreenTexts &screen, bool groupsActive);
+int CheckNoBlankField(const ScreenTexts &screen, bool groupsActive);
 
-// Reads the controls into Hensu, field by field. 1 (message shown) when a text does not give a number
+// Reads the controls into CurrentSet, field by field. 1 (message shown) when a text does not give a number
 // that fits its field's width; the fields taken before it keep their new values.
-int Torikomi_Data(const ScreenTexts &screen, bool groupsActive);
+int TakeScreenValues(const ScreenTexts &screen, bool groupsActive);
 
 // The fields of set outside their accepted ranges, listed per group by caption as the range report
 // shows them; empty when all are in range. Shows nothing.
 QString OutOfRangeFields(const ParameterSet &set, bool groupsActive);
 // The range report's whole text for a list of OutOfRangeFields().
 QString RangeReportText(const QString &outOfRange);
-// Checks Hensu against the accepted ranges. 1 (report shown) when anything is out of range; the
+// Checks CurrentSet against the accepted ranges. 1 (report shown) when anything is out of range; the
 // report lists, per group, the captions of the failing fields.
-int Check_DataRange(bool groupsActive);
+int CheckRanges(bool groupsActive);
 
 }  // namespace kz

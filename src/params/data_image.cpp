@@ -10,7 +10,7 @@
 
 namespace kz {
 
-BlockTable PSDA;
+BlockTable BlockImage;
 
 QString &BlockTable::operator[](int slot)
 {
@@ -167,17 +167,17 @@ std::optional<BlockTable> WriteBlocksFor(const ParameterSet &set)
     return blocks;
 }
 
-int SetData2PSDA(bool groupsActive)
+int BuildWriteBlocks(bool groupsActive)
 {
     // Built in the order the controller's image always has been: a speed that does not fit stops
     // the building, the slots before it keeping their new text.
     for (int slot : {1, 2, 3, 4, 5, 6, 7}) {
         if ((slot == 4 || slot == 5) && !groupsActive)
             continue;
-        const auto text = BlockText(Hensu, slot);
+        const auto text = BlockText(CurrentSet, slot);
         if (!text)
             return CollectingFailed();
-        PSDA[slot] = *text;
+        BlockImage[slot] = *text;
     }
     return 0;
 }
@@ -199,16 +199,16 @@ std::optional<ParameterSet> ParametersFromReplies(const QStringList &replies)
     return set;
 }
 
-bool Extract2temp()
+bool StageReadReplies()
 {
-    // All five replies are checked before anything is staged, so a bad one leaves Temp as it was.
+    // All five replies are checked before anything is staged, so a bad one leaves StagedSet as it was.
     QStringList replies;
     for (int slot = 1; slot <= kReadSlots; ++slot)
-        replies.append(PSDA[slot]);
+        replies.append(BlockImage[slot]);
     const auto set = ParametersFromReplies(replies);
     if (!set)
         return false;
-    Temp = *set;
+    StagedSet = *set;
     return true;
 }
 

@@ -38,7 +38,7 @@ private:
     std::array<QString, kSlots> slots_;
 };
 
-extern BlockTable PSDA;
+extern BlockTable BlockImage;
 
 // The parameter set that the five read replies hold (whole replies to blocks "02", "04", "05",
 // "00" and "01", in that order). The speeds are divided by 4, rounded to nearest with ties to
@@ -52,15 +52,15 @@ std::optional<BlockTable> WriteBlocksFor(const ParameterSet &set);
 // A negative value counts as its 32-bit two's complement, eight digits, so it always gives "X".
 QString HexField(qint32 value, int width);
 
-// Builds the blocks to send from Hensu into slots 1 to 7; slots 4 and 5 only while the parameter
+// Builds the blocks to send from CurrentSet into slots 1 to 7; slots 4 and 5 only while the parameter
 // groups are active, otherwise they keep their text and are not sent. 1 (message shown) when a speed
 // times 4 does not fit 16 bits; the slots built before it keep their new text.
-int SetData2PSDA(bool groupsActive);
+int BuildWriteBlocks(bool groupsActive);
 
-// Stages the read replies of slots 1 to 5 into Temp, all 22 fields whatever the groups' state. The
-// speeds are divided by 4, rounded to nearest with ties to even. False, with Temp untouched, when a
+// Stages the read replies of slots 1 to 5 into StagedSet, all 22 fields whatever the groups' state. The
+// speeds are divided by 4, rounded to nearest with ties to even. False, with StagedSet untouched, when a
 // reply is too short or its data characters are not hexadecimal digits: the caller then rejects the
 // read with its own message instead of staging garbage.
-[[nodiscard]] bool Extract2temp();
+[[nodiscard]] bool StageReadReplies();
 
 }  // namespace kz

@@ -2,17 +2,17 @@
 
 namespace kz {
 
-ParameterSet Temp;
-ParameterSet Hensu;
+ParameterSet StagedSet;
+ParameterSet CurrentSet;
 
-void CopyTemp2Hensu()
+void CopyStagedToCurrent()
 {
-    Hensu = Temp;
+    CurrentSet = StagedSet;
 }
 
-void CopyHensu2Temp()
+void CopyCurrentToStaged()
 {
-    Temp = Hensu;
+    StagedSet = CurrentSet;
 }
 
 }  // namespace kz

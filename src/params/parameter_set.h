@@ -1,9 +1,9 @@
 #pragma once
 // The controller's parameter set: 22 numbers, held twice.
 //
-// Temp is the staging copy that receives what comes from the controller or a data file; Hensu is the
+// StagedSet is the staging copy that receives what comes from the controller or a data file; CurrentSet is the
 // current copy the screen shows and every write, save, report and comparison starts from. Staged values
-// become current only through CopyTemp2Hensu, so a read or open that fails half-way never touches the
+// become current only through CopyStagedToCurrent, so a read or open that fails half-way never touches the
 // screen's data.
 
 #include <QtGlobal>
@@ -43,11 +43,11 @@ struct ParameterSet {
     bool operator==(const ParameterSet &) const = default;
 };
 
-extern ParameterSet Temp;   // staging copy
-extern ParameterSet Hensu;  // current copy, what the screen shows
+extern ParameterSet StagedSet;   // staging copy
+extern ParameterSet CurrentSet;  // current copy, what the screen shows
 
 // Whole-set copies, all 22 fields whatever the state of the parameter groups.
-void CopyTemp2Hensu();
-void CopyHensu2Temp();
+void CopyStagedToCurrent();
+void CopyCurrentToStaged();
 
 }  // namespace kz

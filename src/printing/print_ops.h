@@ -18,7 +18,7 @@ QPrinter &ReportPrinter();
 bool PrinterInstalled();
 void SetPrinterQuery(std::function<bool()> query);
 
-// Writes the report of Temp, as PrintSetData prints it, to a PDF file at path. An existing file is
+// Writes the report of StagedSet, as PrintSetData prints it, to a PDF file at path. An existing file is
 // replaced only once the new one is complete. False with *reason on failure.
 bool WriteReportPdf(const QString &path, QString *reason = nullptr);
 

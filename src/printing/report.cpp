@@ -263,7 +263,7 @@ QList<DrawOp> SetDataReport()
     source.fileData = frmPrintSelect::PrintFileData;
     source.fileTitle = frmPrintSelect::PrintFileTitle;
     source.printedAt = QDateTime::currentDateTime();
-    return ComputeReport(Temp, source);
+    return ComputeReport(StagedSet, source);
 }
 
 bool PrintSetData(QPrinter &printer, QString *reason)

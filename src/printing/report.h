@@ -71,7 +71,7 @@ bool PaintReport(const QList<DrawOp> &ops, QPrinter &printer, QString *reason = 
 // The same on one page of a PDF writer. False when the page could not be painted.
 bool PaintReport(const QList<DrawOp> &ops, QPdfWriter &writer);
 
-// The report of Temp with the choice of the print selection dialog, dated now.
+// The report of StagedSet with the choice of the print selection dialog, dated now.
 QList<DrawOp> SetDataReport();
 
 // Prints SetDataReport(). False as PaintReport.

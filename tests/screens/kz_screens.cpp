@@ -58,9 +58,9 @@ void MainWindowShots(const QString &dir, const QString &lang)
     file->popup(window.mapToGlobal(QPoint(0, window.menuBar()->height())));
     Save(file, dir, QStringLiteral("menu-file-") + lang);
     file->hide();
-    ParametaShowFlag = true;
-    HomeParaShowFlag = true;
-    window.HomePara_Yuko();
+    ShowParametersOption = true;
+    HomingParametersOption = true;
+    window.enableHomingParameters();
     window.ApplyShowParametersLayout();
     window.EditModeLayout();
     Save(&window, dir, QStringLiteral("main-edit-params-") + lang);
@@ -76,7 +76,7 @@ void MainWindowShots(const QString &dir, const QString &lang)
     window.ShowDataName();
     Save(&window, dir, QStringLiteral("main-longname-") + lang);
     window.MoveModeLayout();
-    ParametaShowFlag = false;
+    ShowParametersOption = false;
     window.ApplyShowParametersLayout();
     Save(&window, dir, QStringLiteral("main-move-") + lang);
     window.setAlarmNo(QStringLiteral("0B"));
@@ -234,8 +234,8 @@ void OptionsShots(const QString &dir, const QString &lang)
     SetPortForTest(&port);
     SetSerialDevicesForTest(&sample);
     SetDeviceAccessCheck([](const QString &device) { return device != QLatin1String("/dev/null"); });
-    ParametaShowFlag = true;
-    HomeParaShowFlag = true;
+    ShowParametersOption = true;
+    HomingParametersOption = true;
     {
         frmOptions dialog;
         auto *f = dialog.form();
@@ -253,8 +253,8 @@ void OptionsShots(const QString &dir, const QString &lang)
     SetDeviceAccessCheck({});
     SetSerialDevicesForTest(nullptr);
     SetPortForTest(nullptr);
-    ParametaShowFlag = false;
-    HomeParaShowFlag = false;
+    ShowParametersOption = false;
+    HomingParametersOption = false;
 }
 
 }  // namespace
@@ -263,12 +263,12 @@ void OptionsShots(const QString &dir, const QString &lang)
 // into PNG).
 void ReportShot(const QString &dir, const QString &lang)
 {
-    Temp = ParameterSet();
-    Temp.Vel1 = 10; Temp.Acc1 = 5; Temp.Dec1 = 5; Temp.PauseTime1 = 30; Temp.Position1 = 200;
-    Temp.Vel2 = 20; Temp.Acc2 = 3; Temp.Dec2 = 4; Temp.PauseTime2 = 0; Temp.Position2 = 350;
-    Temp.HomingVel = 8; Temp.HomingPulse = 300; Temp.OffsetVel = 6; Temp.HomeOffset = 2;
-    Temp.SeparateTimer = 100; Temp.SupplyCounter = 8; Temp.RestartDelay = 100;
-    Temp.MidDetectCounter = 15; Temp.NoWorkCounter = 200; Temp.TipWorkOffTimer = 20;
+    StagedSet = ParameterSet();
+    StagedSet.Vel1 = 10; StagedSet.Acc1 = 5; StagedSet.Dec1 = 5; StagedSet.PauseTime1 = 30; StagedSet.Position1 = 200;
+    StagedSet.Vel2 = 20; StagedSet.Acc2 = 3; StagedSet.Dec2 = 4; StagedSet.PauseTime2 = 0; StagedSet.Position2 = 350;
+    StagedSet.HomingVel = 8; StagedSet.HomingPulse = 300; StagedSet.OffsetVel = 6; StagedSet.HomeOffset = 2;
+    StagedSet.SeparateTimer = 100; StagedSet.SupplyCounter = 8; StagedSet.RestartDelay = 100;
+    StagedSet.MidDetectCounter = 15; StagedSet.NoWorkCounter = 200; StagedSet.TipWorkOffTimer = 20;
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QDir(dir).filePath(QStringLiteral("report-") + lang + QLatin1String(".pdf")));

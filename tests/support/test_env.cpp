@@ -36,14 +36,14 @@ TestEnv::TestEnv()
     LanguageSetting = 0;
     SetLinkView(nullptr);
     RecordedView() = RecordedLinkView();
-    Temp = ParameterSet();
-    Hensu = ParameterSet();
-    PSDA.clear();
+    StagedSet = ParameterSet();
+    CurrentSet = ParameterSet();
+    BlockImage.clear();
     OutOfRangeList.clear();
     DataName.clear();
     DataChanged = false;
-    ParametaShowFlag = false;
-    HomeParaShowFlag = false;
+    ShowParametersOption = false;
+    HomingParametersOption = false;
 }
 
 TestEnv::~TestEnv()
