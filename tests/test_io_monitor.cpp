@@ -67,7 +67,11 @@ struct Monitor {
     void dblClick(const char *image) const { QTest::mouseDClick(label(image), Qt::LeftButton); }
     QString monitorText() const { return button("cmdMonitor")->text(); }
     bool closeEnabled() const { return button("cmdTojiru")->isEnabled(); }
-    bool polling() const { return w->findChild<QTimer *>(QStringLiteral("timerInputOutput"))->isActive(); }
+    // Polling: the next tick is timed, or a tick is waiting for its reply.
+    bool polling() const
+    {
+        return w->findChild<QTimer *>(QStringLiteral("timerInputOutput"))->isActive() || w->tickRunning();
+    }
     // Rows 1 to 9, '1' where the red lamp shows.
     QString lamps() const
     {
@@ -140,6 +144,7 @@ private slots:
         QCOMPARE(m.lamps(), QStringLiteral("000000000"));
         port.queueReply(IoReply(block));
         m.w->pollTick();
+        QTRY_VERIFY(!m.w->tickRunning());
         QCOMPARE(port.frames, QStringList{QStringLiteral("0RD20")});
         QCOMPARE(m.lamps(), lamps);
         QVERIFY(prompts.shown.isEmpty());
@@ -349,7 +354,9 @@ private slots:
         port.queueReply("0CM0\r\n");
         m.click("cmdMonitor");
         m.w->pollTick();
+        QTRY_VERIFY(!m.w->tickRunning());
         m.w->pollTick();
+        QTRY_VERIFY(!m.w->tickRunning());
         QCOMPARE(IoMonitorState().history.polls, 2);
         QCOMPARE(IoMonitorState().history.failedPolls, 1);
         QCOMPARE(IoMonitorState().history.changes.size(), 5);  // the five inputs came on

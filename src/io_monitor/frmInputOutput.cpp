@@ -5,6 +5,7 @@
 #include "core/strings.h"
 #include "core/twips.h"
 #include "link/exchange.h"
+#include "link/link.h"
 #include "link/frmCommLog.h"
 #include "link/port.h"
 #include "ui_frmInputOutput.h"
@@ -25,7 +26,6 @@ namespace kz {
 namespace {
 
 constexpr int kPollIntervalMs = 200;
-constexpr int kReplyTimeoutMs = 5000;
 
 QPixmap Lamp(const char *name, const QSize &size)
 {
@@ -69,7 +69,7 @@ void ShowInputOutput(QWidget *owner, std::function<void()> showCommLog)
 
 frmInputOutput::frmInputOutput(QWidget *owner)
     : QDialog(owner), ui(std::make_unique<Ui::frmInputOutput>()), timerInputOutput(new QTimer(this)),
-      historyModel_(new QStandardItemModel(0, 4, this))
+      historyModel_(new QStandardItemModel(0, 4, this)), session_(std::make_unique<ControllerSession>(Link::Default()))
 {
     ui->setupUi(this);
     ui->framHistory->hide();
@@ -249,28 +249,34 @@ void frmInputOutput::pollTick()
     timerInputOutput->stop();
 
     InputOutputState &s = IoMonitorState();
-    bool ended = false;
     if (OpenCommPort() == 1) {
         // The line went away between two polls. Polling on would look live while the lamps are
         // stale and the window could not be closed: stop, say so, and let the user leave.
         PortLost();
-        ended = true;
-    } else if (!s.OutputChangePending) {
-        const bool read = ReadIoState();
+        endTick();
+        return;
+    }
+    if (s.OutputChangePending) {
+        finishTick();
+        return;
+    }
+    readIoState([this](bool read) {
         if (CommErrFlag) {
             setTimerEnabled(false);
             StopMonitorDisplay();
-            ended = true;
-        } else if (read) {
+            endTick();
+            return;
+        }
+        if (read)
             showIoState();
-        }
-    }
-    if (!ended) {
-        if (s.OutputChangePending) {
-            WriteOutputChangeToCt();
-            if (ReadIoState())
-                showIoState();
-        }
+        finishTick();
+    });
+}
+
+void frmInputOutput::finishTick()
+{
+    const auto afterOutputs = [this] {
+        InputOutputState &s = IoMonitorState();
         if (s.StopPending) {
             setTimerEnabled(false);
             CloseCommPort();
@@ -278,8 +284,23 @@ void frmInputOutput::pollTick()
             // The button already reads "Start Monitor"; it must start on the next click.
             s.MonitorStopped = true;
         }
+        endTick();
+    };
+    if (!IoMonitorState().OutputChangePending) {
+        afterOutputs();
+        return;
     }
+    writeOutputChange([this, afterOutputs] {
+        readIoState([this, afterOutputs](bool read) {
+            if (read)
+                showIoState();
+            afterOutputs();
+        });
+    });
+}
 
+void frmInputOutput::endTick()
+{
     refreshHistory();
     ticking_ = false;
     if (unloadRequested_)
@@ -288,21 +309,23 @@ void frmInputOutput::pollTick()
         timerInputOutput->start();
 }
 
-bool frmInputOutput::ReadIoState()
+void frmInputOutput::readIoState(std::function<void(bool)> done)
 {
-    InputOutputState &s = IoMonitorState();
-    TimeoutMs = kReplyTimeoutMs;
-    if (SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("20")) == 0) {
-        s.bytes = ParseIoBlock(RecvData);
-        s.history.notePoll(true);
-        CloseCommPort();
-        return true;
-    }
-    s.history.notePoll(false);
-    s.MonitorStopped = true;
-    ui->cmdMonitor->setText(Str(420));
-    ui->cmdMonitor->setEnabled(true);
-    return false;
+    session_->readInputsOutputs([this, done = std::move(done)](const Outcome &outcome, const QString &reply) {
+        InputOutputState &s = IoMonitorState();
+        if (outcome.ok()) {
+            s.bytes = ParseIoBlock(reply);
+            s.history.notePoll(true);
+            CloseCommPort();
+            done(true);
+            return;
+        }
+        s.history.notePoll(false);
+        s.MonitorStopped = true;
+        ui->cmdMonitor->setText(Str(420));
+        ui->cmdMonitor->setEnabled(true);
+        done(false);
+    });
 }
 
 void frmInputOutput::PortLost()
@@ -340,7 +363,7 @@ void frmInputOutput::showIoState()
     s.history.noteLamps(s.signalStates, QDateTime::currentMSecsSinceEpoch());
 }
 
-void frmInputOutput::WriteOutputChangeToCt()
+void frmInputOutput::writeOutputChange(std::function<void()> done)
 {
     InputOutputState &s = IoMonitorState();
     int value = 0;
@@ -356,17 +379,20 @@ void frmInputOutput::WriteOutputChangeToCt()
         if (state)
             value += r.outputValue;
     }
-    TimeoutMs = kReplyTimeoutMs;
-    if (SendRecvCt(QStringLiteral("0WS"), 7, OutputArgument(value)) == 0) {
-        for (int row = 1; row <= kIoRowCount; ++row)
-            if (switched[row - 1])
-                s.history.noteWritten(row);
-        s.OutputChangePending = false;
-        CloseCommPort();
-    } else {
-        CloseCommPort();
-        StopMonitorDisplay();
-    }
+    session_->switchOutputs(value, [this, switched, done = std::move(done)](const Outcome &outcome) {
+        InputOutputState &s = IoMonitorState();
+        if (outcome.ok()) {
+            for (int row = 1; row <= kIoRowCount; ++row)
+                if (switched[row - 1])
+                    s.history.noteWritten(row);
+            s.OutputChangePending = false;
+            CloseCommPort();
+        } else {
+            CloseCommPort();
+            StopMonitorDisplay();
+        }
+        done();
+    });
 }
 
 void frmInputOutput::refreshHistory()

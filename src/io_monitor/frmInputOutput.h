@@ -9,6 +9,7 @@
 
 #include "io_monitor/io_block.h"
 #include "io_monitor/io_history.h"
+#include "link/controller_session.h"
 
 #include <QDialog>
 #include <array>
@@ -55,8 +56,11 @@ public:
 
     void cmdMonitor_Click();
     void cmdTojiru_Click();
-    // One polling tick.
+    // One polling tick: it starts the poll and returns; the exchanges run on the event loop, and the
+    // next tick is timed from the end of this one.
     void pollTick();
+    // True from the start of a tick until its last exchange has ended.
+    bool tickRunning() const { return ticking_; }
     // The history panel: shown or collapsed, and saved as CSV (a failure says why).
     void cmdHistory_Toggled(bool open);
     void cmdSaveHistory_Click();
@@ -70,11 +74,16 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // True when the block was read. After a failure the lamps and the states stay as they are:
-    // they are never refreshed from bytes that were not read.
-    bool ReadIoState();
+    // Reads the I/O block through the session; done(true) once the bytes are in the state. After a
+    // failure the lamps and the states stay as they are: they are never refreshed from bytes that
+    // were not read.
+    void readIoState(std::function<void(bool)> done);
     void showIoState();
-    void WriteOutputChangeToCt();
+    void writeOutputChange(std::function<void()> done);
+    // The tick's second half: the output change asked for (then a fresh read), a stop asked for,
+    // and the next tick.
+    void finishTick();
+    void endTick();
     void StopMonitorDisplay();
     // The port could not be opened for a poll: monitoring stops, with a message.
     void PortLost();
@@ -103,6 +112,8 @@ private:
     // ends; this says whether it runs again then.
     bool timerEnabled_ = false;
     bool ticking_ = false;
+    // The monitor talks to the controller through the main window's link.
+    std::unique_ptr<ControllerSession> session_;
     bool unloading_ = false;
     bool unloadRequested_ = false;
 };

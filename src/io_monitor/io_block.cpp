@@ -1,5 +1,7 @@
 #include "io_monitor/io_block.h"
 
+#include "link/ct_frames.h"
+
 namespace kz {
 
 namespace {
@@ -47,7 +49,7 @@ bool RowOn(int row, const IoBytes &bytes)
 
 QString OutputArgument(int value)
 {
-    return QString::number(value & 0xF, 16).toUpper() + QLatin1Char('0');
+    return SwitchOutputsArgument(value);
 }
 
 }  // namespace kz

@@ -10,7 +10,23 @@
 
 namespace kz {
 
-ControllerSession::ControllerSession(const QString &portName, QObject *parent) : QObject(parent), link_(portName) {}
+ControllerSession::ControllerSession(const QString &portName, QObject *parent)
+    : QObject(parent), ownLink_(std::make_unique<Link>(portName)), link_(*ownLink_)
+{
+}
+
+ControllerSession::ControllerSession(Link &link, QObject *parent) : QObject(parent), link_(link) {}
+
+ControllerSession::~ControllerSession()
+{
+    if (!busy_)
+        return;
+    // The link may outlive the session: its exchange must not call back into it.
+    done_ = nullptr;
+    onReply_ = nullptr;
+    stopRequested_ = true;
+    link_.stop();
+}
 
 void ControllerSession::stop()
 {

@@ -24,6 +24,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 namespace kz {
 
@@ -60,6 +61,10 @@ class ControllerSession : public QObject {
 public:
     // A session on portName: "COM3", a device path or "tcp://host:port".
     explicit ControllerSession(const QString &portName, QObject *parent = nullptr);
+    // A session on a link owned elsewhere (the main window's, which shows the link's messages).
+    explicit ControllerSession(Link &link, QObject *parent = nullptr);
+    // An operation still running ends here, without calling its completion.
+    ~ControllerSession() override;
 
     QString portName() const { return link_.name(); }
     QString device() const { return link_.device(); }
@@ -106,7 +111,8 @@ private:
     void finish(const Outcome &outcome);
     Outcome failureOutcome() const;
 
-    Link link_;
+    std::unique_ptr<Link> ownLink_;
+    Link &link_;
     bool busy_ = false;
     bool stopRequested_ = false;
     QList<Step> steps_;
