@@ -176,7 +176,9 @@ private slots:
         });
         const Outcome o = Await([&](auto done) { session.readVersion([done](const Outcome &o, const QString &) { done(o); }); });
         QCOMPARE(o.kind, Outcome::Kind::Stopped);
-        QVERIFY2(clock.elapsed() < 100, qPrintable(QString::number(clock.elapsed())));
+        // At once: far below the 3 s connection wait and the 5 s reply wait (a loaded machine may
+        // add a little to the near-zero it takes).
+        QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
         QVERIFY(!session.busy());
     }
 };
