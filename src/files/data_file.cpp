@@ -1,6 +1,7 @@
 #include "files/data_file.h"
 
 #include "core/prompts.h"
+#include "core/save_file.h"
 #include "core/strings.h"
 #include "files/data_state.h"
 #include "params/field_table.h"
@@ -10,7 +11,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -247,21 +247,7 @@ bool WriteDataFile(const QString &path, const ParameterSet &set, QString *error)
             break;
         }
     }
-    if (why.isEmpty()) {
-        QSaveFile file(path);
-        const QByteArray bytes = DataFileBytes(set);
-        if (!file.open(QIODevice::WriteOnly)) {
-            why = file.errorString();
-        } else if (file.write(bytes) != bytes.size() || !file.flush()) {
-            // The write lands in a buffer; only the flush reaches the disk. commit() would replace
-            // the old file with a short one even after a failed flush, so never get there.
-            why = file.errorString();
-            file.cancelWriting();
-        } else if (!file.commit()) {
-            why = file.errorString();
-        }
-    }
-    if (why.isEmpty())
+    if (why.isEmpty() && SaveWholeFile(path, DataFileBytes(set), &why))
         return true;
     if (error)
         *error = why;

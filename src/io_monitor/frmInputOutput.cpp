@@ -2,6 +2,7 @@
 
 #include "core/captions.h"
 #include "core/prompts.h"
+#include "core/save_file.h"
 #include "core/strings.h"
 #include "core/twips.h"
 #include "link/exchange.h"
@@ -14,7 +15,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QHeaderView>
-#include <QSaveFile>
 #include <QStandardItemModel>
 #include <QIcon>
 #include <QKeyEvent>
@@ -431,19 +431,8 @@ void frmInputOutput::cmdSaveHistory_Click()
     const FileDialogResult chosen = prompts().saveFile(request);
     if (!chosen.accepted || chosen.fullPath.isEmpty())
         return;
-    QSaveFile file(chosen.fullPath);
     QString why;
-    if (!file.open(QIODevice::WriteOnly)) {
-        why = file.errorString();
-    } else if (file.write(text) != text.size() || !file.flush()) {
-        // The write lands in a buffer and only the flush reaches the disk; commit() would put a
-        // short file in place even after a failed flush. Cancelled, no file is left behind.
-        why = file.errorString();
-        file.cancelWriting();
-    } else if (!file.commit()) {
-        why = file.errorString();
-    }
-    if (!why.isEmpty())
+    if (!SaveWholeFile(chosen.fullPath, text, &why))
         MsgOk(Str(3264) + QLatin1String("\r\n") + QDir::toNativeSeparators(chosen.fullPath) + QLatin1String(": ") + why);
 }
 

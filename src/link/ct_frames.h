@@ -18,8 +18,7 @@ struct FrameSpec {
 };
 
 // Communication mode: "0CM" + "1", a 6-character reply within 1000 ms (SetCommMode).
-inline constexpr int kCommModeReplyLength = 6;
-inline constexpr FrameSpec kCommModeFrame{"0CM", "1", kCommModeReplyLength, 1000};
+inline constexpr FrameSpec kCommModeFrame{"0CM", "1", 6, 1000};
 
 // Reading: "0RD" + block, a 23-character reply within 5000 ms each; the reply to the i-th block
 // goes into read slot i (1 to 5).
@@ -40,16 +39,13 @@ inline QList<int> WriteSlots(bool groupsActive)
 }
 
 // Reset: "0CM3" after communication mode, no reply awaited.
-inline constexpr const char *kResetFrame = "0CM3";
 inline constexpr FrameSpec kResetFrameSpec{"0CM3", "", 0, 1000};
 // External start mode: "0CM0", a 6-character reply echoing it. It is also the recovery frame sent
 // after a reply that failed its echo or length check.
 inline constexpr const char *kExternalModeFrame = "0CM0";
-inline constexpr FrameSpec kExternalModeFrameSpec{"0CM0", "", kCommModeReplyLength, 5000};
+inline constexpr FrameSpec kExternalModeFrameSpec{kExternalModeFrame, "", 6, 5000};
 // Version: "0RV", an 11-character reply; characters 4 to 6 are the version.
-inline constexpr const char *kVersionCommand = "0RV";
-inline constexpr int kVersionReplyLength = 11;
-inline constexpr FrameSpec kVersionFrame{"0RV", "", kVersionReplyLength, 5000};
+inline constexpr FrameSpec kVersionFrame{"0RV", "", 11, 5000};
 inline QString VersionOf(const QString &reply)
 {
     return reply.mid(3, 3);

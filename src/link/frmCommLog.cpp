@@ -2,6 +2,7 @@
 
 #include "core/captions.h"
 #include "core/prompts.h"
+#include "core/save_file.h"
 #include "core/strings.h"
 #include "link/comm_log.h"
 #include "ui_frmCommLog.h"
@@ -13,7 +14,6 @@
 #include <QTimer>
 #include <QKeyEvent>
 #include <QPointer>
-#include <QSaveFile>
 #include <QScreen>
 #include <QScrollBar>
 
@@ -252,19 +252,8 @@ void frmCommLog::cmdSave_Click()
     QByteArray text;
     for (const QString &line : lines)
         text += line.toUtf8() + '\n';
-    QSaveFile file(chosen.fullPath);
     QString why;
-    if (!file.open(QIODevice::WriteOnly)) {
-        why = file.errorString();
-    } else if (file.write(text) != text.size() || !file.flush()) {
-        // The write lands in a buffer and only the flush reaches the disk; commit() would put a
-        // short file in place even after a failed flush. Cancelled, no file is left behind.
-        why = file.errorString();
-        file.cancelWriting();
-    } else if (!file.commit()) {
-        why = file.errorString();
-    }
-    if (!why.isEmpty())
+    if (!SaveWholeFile(chosen.fullPath, text, &why))
         MsgOk(Str(3218) + QLatin1String("\r\n") + QDir::toNativeSeparators(chosen.fullPath) + QLatin1String(": ") + why);
 }
 

@@ -1,6 +1,7 @@
 #include "printing/print_ops.h"
 
 #include "core/prompts.h"
+#include "core/save_file.h"
 #include "core/strings.h"
 #include "core/version.h"
 #include "params/parameter_set.h"
@@ -15,7 +16,6 @@
 #include <QPdfWriter>
 #include <QPrinter>
 #include <QPrinterInfo>
-#include <QSaveFile>
 
 namespace kz {
 
@@ -94,21 +94,9 @@ bool WriteReportPdf(const QString &path, QString *reason)
     if (bytes.isEmpty())
         return fail(QString());
 
-    QSaveFile target(path);
-    const auto targetFailed = [&] {
-        return fail(QDir::toNativeSeparators(path) + QStringLiteral(": ") + target.errorString());
-    };
-    if (!target.open(QIODevice::WriteOnly))
-        return targetFailed();
-    // The write lands in a buffer and only the flush reaches the disk; commit() would put a short
-    // file in place even after a failed flush. Cancelled, no file is left behind.
-    if (target.write(bytes) != bytes.size() || !target.flush()) {
-        const bool failed = targetFailed();
-        target.cancelWriting();
-        return failed;
-    }
-    if (!target.commit())
-        return targetFailed();
+    QString why;
+    if (!SaveWholeFile(path, bytes, &why))
+        return fail(QDir::toNativeSeparators(path) + QStringLiteral(": ") + why);
     return true;
 }
 
