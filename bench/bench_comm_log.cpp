@@ -18,6 +18,7 @@
 #include "support/scripted_prompts.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
+#include "support/window_link.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -76,7 +77,7 @@ bool Transfers(frmMain &window, int rounds, const char *label)
     for (int i = 0; i < rounds; ++i) {
         QElapsedTimer t;
         t.start();
-        if (window.readControllerBlocks() != 0)
+        if (!test::RunToEnd([&](auto done) { window.session().readParameters(done); }))
             return false;
         reads.push_back(t.nsecsElapsed() / 1e6);
     }
@@ -86,7 +87,8 @@ bool Transfers(frmMain &window, int rounds, const char *label)
     for (int i = 0; i < rounds; ++i) {
         QElapsedTimer t;
         t.start();
-        if (SetCommMode() != 0 || window.writeControllerBlocks() != 0)
+        if (!test::RunToEnd([&](auto done) { window.session().setCommunicationMode(done); })
+            || !test::RunToEnd([&](auto done) { window.session().writeParameters(CurrentSet, true, done); }))
             return false;
         writes.push_back(t.nsecsElapsed() / 1e6);
     }

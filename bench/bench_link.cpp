@@ -9,6 +9,7 @@
 #include "support/scripted_prompts.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
+#include "support/window_link.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -65,7 +66,7 @@ double LinkExchangeMs()
 {
     QElapsedTimer t;
     t.start();
-    if (SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("02")) != 0)
+    if (test::windowLink().exchange(QStringLiteral("0RD"), 23, QStringLiteral("02")) != 0)
         return -1;
     return t.nsecsElapsed() / 1e6;
 }
@@ -123,11 +124,11 @@ int main(int argc, char *argv[])
         test::SimRunner sim({QStringLiteral("--fault"), QStringLiteral("0RD05:noreply")});
         if (!sim.ready())
             return 1;
-        TimeoutMs = 5000;
+        test::windowLink().link.timeoutMs = 5000;
         QElapsedTimer wall;
         const double before = CpuSeconds();
         wall.start();
-        SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("05"));
+        test::windowLink().exchange(QStringLiteral("0RD"), 23, QStringLiteral("05"));
         const double cpu = CpuSeconds() - before;
         const double seconds = wall.nsecsElapsed() / 1e9;
         std::printf("(c) 5000 ms time-out: %.3f s wall, %.1f ms CPU, %.3f%% of one core (target < 2%%)\n", seconds,

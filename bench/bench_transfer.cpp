@@ -13,6 +13,7 @@
 #include "support/scripted_prompts.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
+#include "support/window_link.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -58,7 +59,7 @@ int main(int argc, char *argv[])
     for (int i = 0; i < rounds; ++i) {
         QElapsedTimer t;
         t.start();
-        if (window.readControllerBlocks() != 0)
+        if (!test::RunToEnd([&](auto done) { window.session().readParameters(done); }))
             return 1;
         reads.push_back(t.nsecsElapsed() / 1e6);
     }
@@ -69,7 +70,8 @@ int main(int argc, char *argv[])
         QElapsedTimer t;
         t.start();
         // What the write does between the transmit question and the reset offer.
-        if (SetCommMode() != 0 || window.writeControllerBlocks() != 0)
+        if (!test::RunToEnd([&](auto done) { window.session().setCommunicationMode(done); })
+            || !test::RunToEnd([&](auto done) { window.session().writeParameters(CurrentSet, true, done); }))
             return 1;
         writes.push_back(t.nsecsElapsed() / 1e6);
     }

@@ -15,6 +15,7 @@
 #include "support/scripted_prompts.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
+#include "support/window_link.h"
 #include "ui_frmMain.h"
 #include "ui_frmSelection.h"
 
@@ -141,8 +142,8 @@ private slots:
         CommLogModel model(true);
 
         const QString device = PortDevicePath(1);
-        TimeoutMs = 300;
-        QCOMPARE(SendRecvCt(cmd, length, arg), 1 - int(expected.last() == QStringLiteral("·  good")));
+        test::windowLink().link.timeoutMs = 300;
+        QCOMPARE(test::windowLink().exchange(cmd, length, arg), 1 - int(expected.last() == QStringLiteral("·  good")));
         ForceClosePort();
 
         const QStringList lines = Lines(model);
@@ -165,7 +166,7 @@ private slots:
         ScriptedPrompts prompts;
         CommLogModel model(true);
         PortNo = 7;  // no link, no device
-        QCOMPARE(SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("02")), 1);
+        QCOMPARE(test::windowLink().exchange(QStringLiteral("0RD"), 23, QStringLiteral("02")), 1);
         const QStringList lines = Lines(model);
         QCOMPARE(lines.size(), 1);
         QVERIFY2(lines[0].contains(QStringLiteral("·  port could not be opened: COM7")), qPrintable(lines[0]));
@@ -383,6 +384,7 @@ private slots:
         });
         answer.start(20);
         const auto window = Main(0);
+        QVERIFY(test::WaitForIdle(window));
         const QStringList frames = sim.frames();
         QCOMPARE(frames.size(), 6);
 

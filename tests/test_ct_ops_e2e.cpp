@@ -16,6 +16,7 @@
 #include "support/scripted_prompts.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
+#include "support/window_link.h"
 #include "ui_frmMain.h"
 #include "ui_frmSelection.h"
 
@@ -94,6 +95,7 @@ private slots:
         QVERIFY(x.sim.ready());
         x.prompts.answers.enqueue(MsgAnswer::Yes);
         x.f->cmdGetfromCt->click();
+        QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.prompts.shown.first().text, QStringLiteral("Reading data from controller,ok?"));
         QCOMPARE(x.prompts.shown.first().buttons, MsgButtons::YesNo);
         QCOMPARE(x.sim.frames(), kReadFrames);
@@ -116,14 +118,17 @@ private slots:
         x.show(SimInitial());
         x.prompts.answers.enqueue(MsgAnswer::No);
         x.window->cmdGetfromCt_Click();
+        QVERIFY(test::WaitForIdle(x.window));
         DataChanged = true;
         x.prompts.answers.enqueue(MsgAnswer::Cancel);
         x.window->cmdGetfromCt_Click();
+        QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.prompts.shown.last().text, QStringLiteral("Saving editing data before reading the data?"));
         QCOMPARE(x.prompts.shown.last().buttons, MsgButtons::YesNoCancel);
         // Yes, but the Save As is cancelled: the unsaved screen is not overwritten.
         x.prompts.answers.enqueue(MsgAnswer::Yes);
         x.window->cmdGetfromCt_Click();
+        QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.prompts.fileRequests.size(), 1);
         QVERIFY(x.sim.frames().isEmpty());
         QVERIFY(DataChanged);
@@ -146,6 +151,7 @@ private slots:
         });
         probe.start(50);
         x.window->readAtStartup();
+        QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.sim.frames(), (QStringList{"0CM1", "0RD02", "0RD04", "0RD05"}));
         QCOMPARE(x.prompts.texts(), (QStringList{kTimeoutEn, QStringLiteral("Communication Error!")}));
         QCOMPARE(progressAtTimeout, 2);
@@ -154,7 +160,7 @@ private slots:
         QCOMPARE(x.f->txtPosi1->text(), QStringLiteral("400"));
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("New data"));
         QVERIFY(DataChanged);
-        QVERIFY(!CommErrFlag);
+        QVERIFY(!x.window->talking());
     }
 
     void writeSendsTheBlocksAndResets_data()
@@ -176,6 +182,7 @@ private slots:
         x.prompts.answers.enqueue(MsgAnswer::Ok);  // transmit
         x.prompts.answers.enqueue(MsgAnswer::Ok);  // reset
         x.f->cmdLoadtoCt->click();
+        QVERIFY(test::WaitForIdle(x.window));
         QStringList expected{"0CM1", "0CM1"};
         for (int slot : blockSlots)
             expected << QStringLiteral("0WD") + BlockImage[slot];
@@ -192,6 +199,7 @@ private slots:
         // What the controller now holds reads back as the screen (the groups' part only when sent).
         x.prompts.shown.clear();
         x.window->readAtStartup();
+        QVERIFY(test::WaitForIdle(x.window));
         ParameterSet expectedRead = Edited();
         if (!groups) {
             const ParameterSet initial = SimInitial();
@@ -211,6 +219,7 @@ private slots:
         DataChanged = true;
         x.prompts.answers.enqueue(MsgAnswer::Ok);
         x.window->cmdLoadtoCt_Click();
+        QVERIFY(test::WaitForIdle(x.window));
         const QStringList frames = x.sim.frames();
         QCOMPARE(frames.size(), 6);
         QVERIFY(frames.last().startsWith(QLatin1String("0WD00")));
@@ -232,6 +241,7 @@ private slots:
         x.prompts.answers.enqueue(MsgAnswer::Ok);
         x.prompts.answers.enqueue(MsgAnswer::Cancel);
         x.window->cmdLoadtoCt_Click();
+        QVERIFY(test::WaitForIdle(x.window));
         QVERIFY(!x.sim.frames().contains(QStringLiteral("0CM3")));
         QVERIFY(!DataChanged);
         QVERIFY(!Port().isOpen());
@@ -245,6 +255,7 @@ private slots:
         bad.HomingPulse = 700;
         x.show(bad);
         x.window->cmdLoadtoCt_Click();
+        QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.prompts.shown.size(), 1);
         QVERIFY(x.prompts.shown.first().text.startsWith(QLatin1String("The value of some item")));
         QVERIFY(x.sim.frames().isEmpty());
@@ -258,6 +269,7 @@ private slots:
         PortNo = 9;  // nothing there
         x.prompts.answers.enqueue(MsgAnswer::Ok);
         x.window->cmdLoadtoCt_Click();
+        QVERIFY(test::WaitForIdle(x.window));
         QVERIFY(!PortFailureDetail().isEmpty());  // the reason follows the message
         QCOMPARE(x.prompts.texts().last(), QStringLiteral("Communication error occurs!") + PortFailureDetail());
     }
@@ -268,6 +280,7 @@ private slots:
         QVERIFY(x.sim.ready());
         x.show(SimInitial());
         x.f->cmdShogoCt->click();
+        QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.prompts.texts(), QStringList{QStringLiteral("Result of Verify - OK")});
         QCOMPARE(x.sim.frames(), kReadFrames);
 
@@ -278,6 +291,7 @@ private slots:
         x.show(differs);
         DataChanged = true;
         x.window->cmdShogoCt_Click();
+        QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.prompts.texts(),
                  QStringList{QStringLiteral("Result of Verify - NG\r\n\r\n<Unmatched data>\r\n\r\n"
                                             "Position 1 - VEL,\r\nSensor parameters - Supply counter,\r\n")});
@@ -356,6 +370,7 @@ private slots:
         });
         answer.start(20);
         const auto window = Main(50);
+        QVERIFY(test::WaitForIdle(window));
         QCOMPARE(title, QStringLiteral("Confirmation of Reading data from C/T"));
         QCOMPARE(question, QStringLiteral("Please edit data after reading data from a controller. Are you want to read data from a controller?"));
         QVERIFY(!cancelShown);

@@ -1,18 +1,20 @@
-// The command exchange against an in-process port: reply checks, recovery, messages, the wait's
-// edge cases and the one-exchange-at-a-time rule.
+// The command exchange of the window's numbered port against an in-process port: reply checks,
+// recovery, the messages the window shows for them, the wait's edge cases and the
+// one-exchange-at-a-time rule.
 
 #include "core/paths.h"
 #include "core/strings.h"
-#include "link/alarm.h"
+#include "link/controller_session.h"
 #include "link/exchange.h"
-#include "link/link_view.h"
 #include "link/port.h"
 #include "support/fake_port.h"
 #include "support/messages.h"
 #include "support/scripted_prompts.h"
 #include "support/test_env.h"
+#include "support/window_link.h"
 
 #include <QDir>
+#include <optional>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTest>
@@ -35,16 +37,17 @@ private slots:
         test::TestEnv env;
         test::FakePort port;
         test::ScriptedPrompts prompts;
-        RecordedView().alarmLamp = true;
+        test::WindowLink w;
+        w.alarmLamp = true;
         port.queueReply(kBlock02);
-        QCOMPARE(SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("02")), 0);
+        QCOMPARE(w.exchange(QStringLiteral("0RD"), 23, QStringLiteral("02")), 0);
         QCOMPARE(port.frames, QStringList{QStringLiteral("0RD02")});
         QCOMPARE(port.lineSettings, QStringLiteral("9600,N,8,1"));
-        QCOMPARE(RecvData, QString::fromLatin1(kBlock02));
-        QVERIFY(!CommErrFlag);
+        QCOMPARE(w.link.reply(), QString::fromLatin1(kBlock02));
+        QVERIFY(!w.failed());
         QVERIFY(port.isOpen());  // the caller closes it
-        QVERIFY(!RecordedView().alarmLamp);
-        QCOMPARE(RecordedView().errorComment, QStringLiteral("No Error"));
+        QVERIFY(!w.alarmLamp);
+        QCOMPARE(w.errorComment, QStringLiteral("No Error"));
         QVERIFY(prompts.shown.isEmpty());
     }
 
@@ -93,15 +96,16 @@ private slots:
         test::TestEnv env;
         test::FakePort port;
         test::ScriptedPrompts prompts;
-        TimeoutMs = 300;
+        test::WindowLink w;
+        w.link.timeoutMs = 300;
         port.queueReply(reply);
         port.queueReply("0CM0\r\n");  // answer to the recovery frame, if sent
-        QCOMPARE(SendRecvCt(cmd, length, QStringLiteral("02")), result);
+        QCOMPARE(w.exchange(cmd, length, QStringLiteral("02")), result);
         QCOMPARE(port.frames, frames);
         QCOMPARE(prompts.texts(), message.isEmpty() ? QStringList() : QStringList{message});
-        QCOMPARE(CommErrFlag, result == 1);
+        QCOMPARE(w.failed(), result == 1);
         if (result == 1)
-            QCOMPARE(RecvData, QString());
+            QCOMPARE(w.link.reply(), QString());
     }
 
     void timeoutClosesThePortEvenWhenOccupied()
@@ -109,17 +113,18 @@ private slots:
         test::TestEnv env;
         test::FakePort port;
         test::ScriptedPrompts prompts;
+        test::WindowLink w;
         PortOccupy = true;
-        TimeoutMs = 100;
+        w.link.timeoutMs = 100;
         bool openWhenShown = true;
         SetPrompts(&prompts);
-        QCOMPARE(SendRecvCt(QStringLiteral("0RV"), 11, QString()), 1);
+        QCOMPARE(w.exchange(QStringLiteral("0RV"), 11, QString()), 1);
         openWhenShown = port.isOpen();
-        QVERIFY(TimeoutFlag);
+        QCOMPARE(w.link.lastFailure(), LinkFailure::Timeout);
         QVERIFY(!openWhenShown);
         // The next exchange opens it again.
         port.queueReply("0RV140XYZ\r\n");
-        QCOMPARE(SendRecvCt(QStringLiteral("0RV"), 11, QString()), 0);
+        QCOMPARE(w.exchange(QStringLiteral("0RV"), 11, QString()), 0);
         QCOMPARE(port.openedDevices.size(), 2);
     }
 
@@ -128,9 +133,10 @@ private slots:
         test::TestEnv env;
         test::FakePort port;
         test::ScriptedPrompts prompts;
-        TimeoutMs = 50;
+        test::WindowLink w;
+        w.link.timeoutMs = 50;
         port.queueReply(QList<Piece>{{"0CM1\r\n", 200}});
-        QCOMPARE(SendRecvCt(QStringLiteral("0CM"), 6, QStringLiteral("1")), 1);
+        QCOMPARE(w.exchange(QStringLiteral("0CM"), 6, QStringLiteral("1")), 1);
         QCOMPARE(prompts.texts(), QStringList{kTimeoutEn});
     }
 
@@ -155,19 +161,20 @@ private slots:
         test::TestEnv env;
         test::FakePort port;
         test::ScriptedPrompts prompts;
+        test::WindowLink w;
         PortOccupy = false;
         port.queueReply(reply);
-        QCOMPARE(SendRecvCt(QStringLiteral("0MP"), 12, QStringLiteral("1")), 1);
+        QCOMPARE(w.exchange(QStringLiteral("0MP"), 12, QStringLiteral("1")), 1);
         QCOMPARE(port.frames, QStringList{QStringLiteral("0MP1")});  // no recovery frame
-        QCOMPARE(AlarmData, QString::fromLatin1(reply));
-        QCOMPARE(AlarmText, text);
-        QCOMPARE(RecordedView().alarmNo, code);
-        QVERIFY(RecordedView().alarmLamp);
-        QCOMPARE(RecordedView().errorComment, text);
+        QCOMPARE(w.link.alarmCode(), code);
+        QCOMPARE(w.link.alarmText(), text);
+        QCOMPARE(w.alarmNo, code);
+        QVERIFY(w.alarmLamp);
+        QCOMPARE(w.errorComment, text);
         QCOMPARE(prompts.texts(),
                  QStringList{QStringLiteral("Communication error occurs!\r\n[") + text + QLatin1Char(']')});
         QVERIFY(!port.isOpen());  // port occupy off
-        QVERIFY(CommErrFlag);
+        QVERIFY(w.failed());
     }
 
     void alarmKeepsOccupiedPortOpenAndSuccessLeavesTheCode()
@@ -175,14 +182,15 @@ private slots:
         test::TestEnv env;
         test::FakePort port;
         test::ScriptedPrompts prompts;
+        test::WindowLink w;
         port.queueReply("0%%05\r\n");
-        QCOMPARE(SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("02")), 1);
+        QCOMPARE(w.exchange(QStringLiteral("0RD"), 23, QStringLiteral("02")), 1);
         QVERIFY(port.isOpen());
         port.queueReply(kBlock02);
-        QCOMPARE(SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("02")), 0);
-        QVERIFY(!RecordedView().alarmLamp);
-        QCOMPARE(RecordedView().alarmNo, QStringLiteral("05"));
-        QCOMPARE(RecordedView().errorComment, QStringLiteral("No Error"));
+        QCOMPARE(w.exchange(QStringLiteral("0RD"), 23, QStringLiteral("02")), 0);
+        QVERIFY(!w.alarmLamp);
+        QCOMPARE(w.alarmNo, QStringLiteral("05"));
+        QCOMPARE(w.errorComment, QStringLiteral("No Error"));
     }
 
     void recoveryAnsweredByAnAlarm()
@@ -190,12 +198,13 @@ private slots:
         test::TestEnv env;
         test::FakePort port;
         test::ScriptedPrompts prompts;
+        test::WindowLink w;
         port.queueReply("0RD02\r\n");
         port.queueReply("0%%05\r\n");
-        QCOMPARE(SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("02")), 1);
+        QCOMPARE(w.exchange(QStringLiteral("0RD"), 23, QStringLiteral("02")), 1);
         QCOMPARE(port.frames, (QStringList{QStringLiteral("0RD02"), QStringLiteral("0CM0")}));
         QCOMPARE(prompts.texts(), QStringList{QStringLiteral("Communication error occurs!\r\n[EEPROM writing error]")});
-        QCOMPARE(RecordedView().alarmNo, QStringLiteral("05"));
+        QCOMPARE(w.alarmNo, QStringLiteral("05"));
     }
 
     void japaneseMessages()
@@ -203,14 +212,15 @@ private slots:
         test::TestEnv env;
         test::FakePort port;
         test::ScriptedPrompts prompts;
+        test::WindowLink w;
         LangOffset = 0;
-        TimeoutMs = 50;
-        QCOMPARE(SendRecvCt(QStringLiteral("0RV"), 11, QString()), 1);
+        w.link.timeoutMs = 50;
+        QCOMPARE(w.exchange(QStringLiteral("0RV"), 11, QString()), 1);
         port.queueReply("0%%02\r\n");
-        QCOMPARE(SendRecvCt(QStringLiteral("0RV"), 11, QString()), 1);
+        QCOMPARE(w.exchange(QStringLiteral("0RV"), 11, QString()), 1);
         port.queueReply("0RV\r\n");
         port.queueReply("0CM0\r\n");
-        QCOMPARE(SendRecvCt(QStringLiteral("0RV"), 11, QString()), 1);
+        QCOMPARE(w.exchange(QStringLiteral("0RV"), 11, QString()), 1);
         QCOMPARE(prompts.texts(),
                  (QStringList{QStringLiteral("通信タイムアウトエラー！\r\n以下の項目を確認してください。\r\n"
                                              " １．コントローラーの電源が入っていますか？\r\n"
@@ -224,12 +234,13 @@ private slots:
         test::TestEnv env;
         test::FakePort port;
         test::ScriptedPrompts prompts;
-        TimeoutMs = 50;
-        QCOMPARE(SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("02")), 1);
+        test::WindowLink w;
+        w.link.timeoutMs = 50;
+        QCOMPARE(w.exchange(QStringLiteral("0RD"), 23, QStringLiteral("02")), 1);
         port.inject(kBlock02);  // arrives after the time-out, before the next frame
         port.queueReply("0CM1\r\n");
-        QCOMPARE(SendRecvCt(QStringLiteral("0CM"), 6, QStringLiteral("1")), 0);
-        QCOMPARE(RecvData, QStringLiteral("0CM1\r\n"));
+        QCOMPARE(w.exchange(QStringLiteral("0CM"), 6, QStringLiteral("1")), 0);
+        QCOMPARE(w.link.reply(), QStringLiteral("0CM1\r\n"));
     }
 
     void vanishedLineEndsTheWaitAndClosesThePort()
@@ -237,14 +248,15 @@ private slots:
         test::TestEnv env;
         test::FakePort port;
         test::ScriptedPrompts prompts;
+        test::WindowLink w;
         // A time-out far longer than the test: only the lost line can end this wait.
-        TimeoutMs = 120000;
+        w.link.timeoutMs = 120000;
         QTimer::singleShot(30, &port, [&] { port.loseLine(); });
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("02")), 1);
-        QVERIFY2(clock.elapsed() < TimeoutMs / 2, "the wait ran into the time-out");
-        TimeoutMs = 5000;
+        QCOMPARE(w.exchange(QStringLiteral("0RD"), 23, QStringLiteral("02")), 1);
+        QVERIFY2(clock.elapsed() < w.link.timeoutMs / 2, "the wait ran into the time-out");
+        w.link.timeoutMs = 5000;
         QVERIFY(!port.isOpen());
         // Said as a lost line, not as a controller that never answered.
         QCOMPARE(prompts.texts(), QStringList{QStringLiteral("The line to the controller was lost!\r\n"
@@ -256,18 +268,19 @@ private slots:
         test::TestEnv env;
         test::FakePort port;
         test::ScriptedPrompts prompts;
+        test::WindowLink w;
         port.queueReply(QList<Piece>{{kBlock02, 100}});
         int nested = -1;
         bool inProgress = false;
         QTimer::singleShot(20, &port, [&] {
-            inProgress = ExchangeInProgress();
-            nested = SendRecvCt(QStringLiteral("0RV"), 11, QString());
+            inProgress = w.link.inProgress();
+            nested = w.exchange(QStringLiteral("0RV"), 11, QString());
         });
-        QCOMPARE(SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("02")), 0);
+        QCOMPARE(w.exchange(QStringLiteral("0RD"), 23, QStringLiteral("02")), 0);
         QVERIFY(inProgress);
         QCOMPARE(nested, 1);
         QCOMPARE(port.frames, QStringList{QStringLiteral("0RD02")});
-        QVERIFY(!ExchangeInProgress());
+        QVERIFY(!w.link.inProgress());
     }
 
     void portThatCannotOpenFailsSilently()
@@ -275,13 +288,18 @@ private slots:
         test::TestEnv env;
         test::FakePort port;
         test::ScriptedPrompts prompts;
+        test::WindowLink w;
         port.failOpen = true;
-        CommErrFlag = true;
-        QCOMPARE(SendRecvCt(QStringLiteral("0RV"), 11, QString()), 1);
+        QCOMPARE(w.exchange(QStringLiteral("0RV"), 11, QString()), 1);
         QVERIFY(prompts.shown.isEmpty());
-        QVERIFY(CommErrFlag);  // unchanged
+        QCOMPARE(w.link.lastFailure(), LinkFailure::PortNotOpened);
         QVERIFY(port.frames.isEmpty());
-        QCOMPARE(ResetCt(), 1);
+        ControllerSession session(w.link);
+        std::optional<Outcome> reset;
+        session.reset([&](const Outcome &o) { reset = o; });
+        QTRY_VERIFY(reset.has_value());
+        QCOMPARE(reset->kind, Outcome::Kind::PortFailure);
+        QVERIFY(port.frames.isEmpty());
     }
 
     // A port that opens but takes no line settings is not left open: the next attempt must not
@@ -291,9 +309,10 @@ private slots:
         test::TestEnv env;
         test::FakePort port;
         test::ScriptedPrompts prompts;
+        test::WindowLink w;
         port.failConfigure = true;
         for (int attempt = 0; attempt < 2; ++attempt) {
-            QCOMPARE(SendRecvCt(QStringLiteral("0RV"), 11, QString()), 1);
+            QCOMPARE(w.exchange(QStringLiteral("0RV"), 11, QString()), 1);
             QVERIFY(!port.isOpen());
         }
         QVERIFY(port.frames.isEmpty());
@@ -305,16 +324,25 @@ private slots:
         test::TestEnv env;
         test::FakePort port;
         test::ScriptedPrompts prompts;
+        test::WindowLink w;
         PortOccupy = false;
+        ControllerSession session(w.link);
+        const auto reset = [&] {
+            std::optional<Outcome> outcome;
+            session.reset([&](const Outcome &o) { outcome = o; });
+            [&] { QTRY_VERIFY(outcome.has_value()); }();
+            w.link.close();
+            return outcome.value_or(Outcome{});
+        };
         port.queueReply("0CM1\r\n");
-        QCOMPARE(ResetCt(), 0);
+        QVERIFY(reset().ok());
         QCOMPARE(port.frames, (QStringList{QStringLiteral("0CM1"), QStringLiteral("0CM3")}));
-        QCOMPARE(TimeoutMs, 1000);
+        QCOMPARE(w.link.timeoutMs, 1000);
         QVERIFY(!port.isOpen());
         // Communication mode refused: no reset frame.
         port.frames.clear();
         port.queueReply("0%%01\r\n");
-        QCOMPARE(ResetCt(), 1);
+        QCOMPARE(reset().kind, Outcome::Kind::Alarm);
         QCOMPARE(port.frames, QStringList{QStringLiteral("0CM1")});
         QVERIFY(!port.isOpen());
     }
@@ -333,12 +361,13 @@ private slots:
         test::FakePort port;
         env.writeSetting(QStringLiteral("PortNo"), QStringLiteral("7"));
         PortNo = portNo;
-        QCOMPARE(OpenCommPort(), 0);
+        test::WindowLink w;
+        QCOMPARE(w.link.open(), 0);
         QCOMPARE(PortNo, 7);
         QCOMPARE(port.openedDevices, QStringList{PortDevicePath(7)});
         // Already open: nothing applied again.
         port.lineSettings.clear();
-        QCOMPARE(OpenCommPort(), 0);
+        QCOMPARE(w.link.open(), 0);
         QCOMPARE(port.openedDevices.size(), 1);
         QCOMPARE(port.lineSettings, QString());
     }
@@ -347,20 +376,19 @@ private slots:
     {
         test::TestEnv env;
         test::FakePort port;
-        QCOMPARE(OpenCommPort(), 0);
+        test::WindowLink w;
+        QCOMPARE(w.link.open(), 0);
         PortOccupy = true;
-        CloseCommPort();
+        w.link.close();
         QVERIFY(port.isOpen());
         PortOccupy = false;
-        CloseCommPort();
+        w.link.close();
         QVERIFY(!port.isOpen());
         QCOMPARE(TestOpenPort(3), 0);
         QCOMPARE(PortNo, 1);
-        RecordedView().portLamp = true;
         PortOccupy = true;
-        ReleasePortLamp();
+        ForceClosePort();
         QVERIFY(!port.isOpen());
-        QVERIFY(!RecordedView().portLamp);
     }
 
     void lineSettingsByBaudIndex()

@@ -15,6 +15,7 @@
 #include "support/scripted_prompts.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
+#include "support/window_link.h"
 #include "ui_frmMain.h"
 
 #include <QDir>
@@ -183,7 +184,6 @@ private slots:
         const QByteArray fileBefore = DataFileBytes(Sample());
         DataChanged = true;
         PortOccupy = false;
-        TimeoutMs = 5000;
 
         const bool moveOp = op == QLatin1String("move") || op == QLatin1String("home");
         if (moveOp)
@@ -194,6 +194,7 @@ private slots:
         // The reply time-out is what the operation sets; only the communication-mode frame waits
         // 1000 ms, every other one 5000 ms, so a silent controller costs up to 5 s here.
         operation.run(window);
+        QVERIFY(test::WaitForIdle(window));
 
         QStringList expected = operation.prologue;
         expected += messages;
@@ -201,7 +202,7 @@ private slots:
         const bool faulted = !rule.contains(QLatin1String(":pieces"));
         if (faulted)
             QVERIFY2(!Port().isOpen(), "a failed operation leaves the port closed (port occupy off)");
-        QVERIFY(!ExchangeInProgress());
+        QVERIFY(!window.link().inProgress());
         // Buttons and menus usable again.
         if (moveOp) {
             QVERIFY(window.form()->cmdSelectMove->isEnabled());

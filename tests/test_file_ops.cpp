@@ -9,6 +9,7 @@
 #include "support/fake_port.h"
 #include "support/scripted_prompts.h"
 #include "support/test_env.h"
+#include "support/window_link.h"
 #include "ui_frmMain.h"
 
 #include <QDir>
@@ -240,6 +241,7 @@ private slots:
         x.prompts.answers.enqueue(MsgAnswer::Yes);
         x.prompts.fileResults.enqueue(Chosen(x.path("gone/kept.kzd")));
         x.window->cmdGetfromCt_Click();
+        QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.prompts.shown.size(), 2);
         QCOMPARE(x.prompts.shown.first().text, QStringLiteral("Saving editing data before reading the data?"));
         const QStringList lines = x.prompts.shown.last().text.split(QStringLiteral("\r\n"));

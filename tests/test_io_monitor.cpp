@@ -12,6 +12,7 @@
 #include "support/scripted_prompts.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
+#include "support/window_link.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -86,9 +87,9 @@ struct Monitor {
 // Sets the simulator's outputs with a "0WS" frame of its own and forgets that frame.
 bool PresetOutputs(test::SimRunner &sim, const QString &arg)
 {
-    TimeoutMs = 5000;
-    const bool ok = SendRecvCt(QStringLiteral("0WS"), 7, arg) == 0;
-    CloseCommPort();
+    test::windowLink().link.timeoutMs = 5000;
+    const bool ok = test::windowLink().exchange(QStringLiteral("0WS"), 7, arg) == 0;
+    test::windowLink().link.close();
     sim.waitForFrames(1);
     sim.clearLog();
     return ok;
@@ -556,8 +557,14 @@ private slots:
         test::TestEnv env;
         test::ScriptedPrompts prompts;
         test::FakePort port;
-        CommErrFlag = lastExchangeFailed;
         Monitor m;
+        if (lastExchangeFailed) {
+            // The monitor's link has just timed out on an exchange of its own.
+            test::WindowLink last(m.w->link());
+            last.link.timeoutMs = 50;
+            QCOMPARE(last.exchange(QStringLiteral("0RV"), 11, QString()), 1);
+            prompts.shown.clear();
+        }
         if (pollFirst) {
             for (int i = 0; i < 40; ++i)
                 port.queueReply(IoReply(QStringLiteral("0000000000FFFFFF")));
@@ -567,7 +574,7 @@ private slots:
         m.click("cmdMonitor");
         if (pollFirst) {
             QTRY_COMPARE(m.lamps(), QStringLiteral("000001111"));
-            QVERIFY(!ExchangeInProgress());
+            QVERIFY(!m.w->link().inProgress());
             port.failOpen = true;
             port.loseLine();
         }
@@ -683,7 +690,7 @@ private slots:
         QTimer probe;
         probe.setInterval(20);
         connect(&probe, &QTimer::timeout, this, [&] {
-            if (!clicked && ExchangeInProgress() && sim.frames().size() == 2) {
+            if (!clicked && m.w->link().inProgress() && sim.frames().size() == 2) {
                 clicked = true;
                 m.dblClick("imgToridasiOkWhite");
                 cpuAtClick = std::clock();
@@ -692,7 +699,7 @@ private slots:
                 measured = true;
                 cpuMs = double(std::clock() - cpuAtClick) * 1000.0 / CLOCKS_PER_SEC;
                 wallMs = wall.elapsed();
-                stillWaiting = ExchangeInProgress();
+                stillWaiting = m.w->link().inProgress();
                 framesInWait = sim.frames();
                 buttonInWait = m.monitorText();
             }
@@ -726,7 +733,7 @@ private slots:
         QTimer probe;
         probe.setInterval(20);
         connect(&probe, &QTimer::timeout, this, [&] {
-            if (!clicked && ExchangeInProgress() && m.closeEnabled() && !prompts.shown.isEmpty()) {
+            if (!clicked && m.w->link().inProgress() && m.closeEnabled() && !prompts.shown.isEmpty()) {
                 clicked = true;
                 m.click("cmdTojiru");
                 visibleAfterClick = m.w->isVisible();
@@ -738,7 +745,7 @@ private slots:
         QVERIFY(QTest::qWaitFor([&] { return clicked; }, 3000));
         QVERIFY(visibleAfterClick);
         QTRY_VERIFY(!m.w->isVisible());
-        QVERIFY(!ExchangeInProgress());
+        QVERIFY(!m.w->link().inProgress());
         QCOMPARE(m.w->result(), int(QDialog::Accepted));
         QCOMPARE(sim.frames(), (QStringList{"0WS40", "0RD20"}));
         QVERIFY(!m.polling());
@@ -799,7 +806,8 @@ private slots:
                 w->done(QDialog::Rejected);
         });
         guard.start(5000);
-        ShowInputOutput(&owner);
+        Link link{NumberedPort{}};
+        ShowInputOutput(&owner, link);
         QCOMPARE(name, QStringLiteral("frmInputOutput"));
         QCOMPARE(title, QString());
         QVERIFY(modal);

@@ -4,16 +4,18 @@
 #include "core/strings.h"
 #include "link/alarm.h"
 #include "link/comm_port.h"
+#include "link/controller_session.h"
 #include "link/exchange.h"
-#include "link/link_view.h"
 #include "link/port.h"
 #include "support/messages.h"
 #include "support/scripted_prompts.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
+#include "support/window_link.h"
 
 #include <QElapsedTimer>
 #include <QTest>
+#include <optional>
 
 using namespace kz;
 using namespace kz::test;
@@ -75,15 +77,15 @@ private slots:
         test::ScriptedPrompts prompts;
         test::SimRunner sim(simArgs);
         QVERIFY2(sim.ready(), qPrintable(sim.output()));
-        TimeoutMs = 700;
-        QCOMPARE(SendRecvCt(cmd, length, arg), result);
+        test::windowLink().link.timeoutMs = 700;
+        QCOMPARE(test::windowLink().exchange(cmd, length, arg), result);
         QCOMPARE(sim.waitForFrames(int(frames.size())), frames);
         QCOMPARE(prompts.texts(), messages);
-        QCOMPARE(CommErrFlag, result == 1);
+        QCOMPARE(test::windowLink().failed(), result == 1);
         if (result == 0)
-            QCOMPARE(RecvData.size(), length);
+            QCOMPARE(test::windowLink().link.reply().size(), length);
         else
-            QVERIFY(RecvData.isEmpty());
+            QVERIFY(test::windowLink().link.reply().isEmpty());
     }
 
     void timeoutClosesAnOccupiedPortAndTheNextExchangeReopens()
@@ -93,11 +95,11 @@ private slots:
         test::SimRunner sim({QStringLiteral("--fault"), QStringLiteral("0RD05#1:noreply")});
         QVERIFY(sim.ready());
         PortOccupy = true;
-        TimeoutMs = 300;
-        QCOMPARE(SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("05")), 1);
+        test::windowLink().link.timeoutMs = 300;
+        QCOMPARE(test::windowLink().exchange(QStringLiteral("0RD"), 23, QStringLiteral("05")), 1);
         QVERIFY(!Port().isOpen());
-        TimeoutMs = 5000;
-        QCOMPARE(SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("05")), 0);
+        test::windowLink().link.timeoutMs = 5000;
+        QCOMPARE(test::windowLink().exchange(QStringLiteral("0RD"), 23, QStringLiteral("05")), 0);
         QVERIFY(Port().isOpen());
         QCOMPARE(sim.waitForFrames(2), (QStringList{QStringLiteral("0RD05"), QStringLiteral("0RD05")}));
     }
@@ -108,12 +110,12 @@ private slots:
         test::ScriptedPrompts prompts;
         test::SimRunner sim({QStringLiteral("--fault"), QStringLiteral("0RD02:late=400")});
         QVERIFY(sim.ready());
-        TimeoutMs = 200;
-        QCOMPARE(SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("02")), 1);
+        test::windowLink().link.timeoutMs = 200;
+        QCOMPARE(test::windowLink().exchange(QStringLiteral("0RD"), 23, QStringLiteral("02")), 1);
         QTest::qWait(400);  // the late reply lands in the port's buffer
-        TimeoutMs = 5000;
-        QCOMPARE(SendRecvCt(QStringLiteral("0RV"), 11, QString()), 0);
-        QVERIFY2(RecvData.startsWith(QLatin1String("0RV")), qPrintable(RecvData));
+        test::windowLink().link.timeoutMs = 5000;
+        QCOMPARE(test::windowLink().exchange(QStringLiteral("0RV"), 11, QString()), 0);
+        QVERIFY2(test::windowLink().link.reply().startsWith(QLatin1String("0RV")), qPrintable(test::windowLink().link.reply()));
     }
 
     void trailingBytesDoNotSpillIntoTheNextReply()
@@ -122,14 +124,14 @@ private slots:
         test::ScriptedPrompts prompts;
         test::SimRunner sim({QStringLiteral("--fault"), QStringLiteral("0RD02:trailing=XY")});
         QVERIFY(sim.ready());
-        TimeoutMs = 300;
+        test::windowLink().link.timeoutMs = 300;
         // Whether the extra bytes arrive with the reply (time-out) or just after it (the reply
         // stands), they never reach the next exchange.
-        SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("02"));
-        TimeoutMs = 5000;
-        QCOMPARE(SendRecvCt(QStringLiteral("0RV"), 11, QString()), 0);
-        QCOMPARE(RecvData.left(3), QStringLiteral("0RV"));
-        QCOMPARE(RecvData.size(), 11);
+        test::windowLink().exchange(QStringLiteral("0RD"), 23, QStringLiteral("02"));
+        test::windowLink().link.timeoutMs = 5000;
+        QCOMPARE(test::windowLink().exchange(QStringLiteral("0RV"), 11, QString()), 0);
+        QCOMPARE(test::windowLink().link.reply().left(3), QStringLiteral("0RV"));
+        QCOMPARE(test::windowLink().link.reply().size(), 11);
     }
 
     void hangUpMidReplyClosesThePortAndTheNextOperationReopens()
@@ -139,16 +141,16 @@ private slots:
         test::SimRunner sim({QStringLiteral("--fault"), QStringLiteral("0RD02#1:hangup")});
         QVERIFY(sim.ready());
         // A time-out far longer than the test: only the vanished line can end this wait.
-        TimeoutMs = 120000;
+        test::windowLink().link.timeoutMs = 120000;
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("02")), 1);
-        QVERIFY2(clock.elapsed() < TimeoutMs / 2, "a vanished line must not wait for the whole time-out");
-        TimeoutMs = 5000;
+        QCOMPARE(test::windowLink().exchange(QStringLiteral("0RD"), 23, QStringLiteral("02")), 1);
+        QVERIFY2(clock.elapsed() < test::windowLink().link.timeoutMs / 2, "a vanished line must not wait for the whole time-out");
+        test::windowLink().link.timeoutMs = 5000;
         QVERIFY(!Port().isOpen());
         // Said as a lost line, not as a silent controller.
         QCOMPARE(prompts.texts(), QStringList{kLineLostEn});
-        QCOMPARE(SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("02")), 0);
+        QCOMPARE(test::windowLink().exchange(QStringLiteral("0RD"), 23, QStringLiteral("02")), 0);
     }
 
     void resetFramesAndPortOccupyOff()
@@ -158,7 +160,14 @@ private slots:
         test::SimRunner sim;
         QVERIFY(sim.ready());
         PortOccupy = false;
-        QCOMPARE(ResetCt(), 0);
+        ControllerSession session(test::windowLink().link);
+        std::optional<Outcome> reset;
+        session.reset([&](const Outcome &o) {
+            reset = o;
+            test::windowLink().link.close();
+        });
+        QTRY_VERIFY(reset.has_value());
+        QVERIFY(reset->ok());
         QCOMPARE(sim.waitForFrames(2), (QStringList{QStringLiteral("0CM1"), QStringLiteral("0CM3")}));
         QVERIFY(!Port().isOpen());
         QVERIFY(prompts.shown.isEmpty());
@@ -171,9 +180,9 @@ private slots:
         test::SimRunner sim({QStringLiteral("--fault"), QStringLiteral("0RV:alarm=0B")});
         QVERIFY(sim.ready());
         LangOffset = 0;
-        QCOMPARE(SendRecvCt(QStringLiteral("0RV"), 11, QString()), 1);
+        QCOMPARE(test::windowLink().exchange(QStringLiteral("0RV"), 11, QString()), 1);
         QCOMPARE(prompts.texts(), QStringList{QStringLiteral("エラーが発生しました！\r\n[原点ＬＳ未検出]")});
-        QCOMPARE(RecordedView().alarmNo, QStringLiteral("0B"));
+        QCOMPARE(test::windowLink().alarmNo, QStringLiteral("0B"));
     }
 };
 

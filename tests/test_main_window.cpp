@@ -20,6 +20,7 @@
 #include "support/sample_sets.h"
 #include "support/scripted_prompts.h"
 #include "support/test_env.h"
+#include "support/window_link.h"
 #include "ui_frmMain.h"
 
 #include <QSettings>
@@ -307,23 +308,25 @@ private slots:
     void portLampFollowsThePort()
     {
         Fixture x;
-        QCOMPARE(OpenCommPort(), 0);
+        test::WindowLink w(x.window->link());
+        QCOMPARE(w.link.open(), 0);
         QTRY_VERIFY_WITH_TIMEOUT(x.f->imgPortGreen->isVisible(), 300);
-        TimeoutMs = 50;
-        QCOMPARE(SendRecvCt(QStringLiteral("0RV"), 11, QString()), 1);  // time-out closes the port
+        w.link.timeoutMs = 50;
+        QCOMPARE(w.exchange(QStringLiteral("0RV"), 11, QString()), 1);  // time-out closes the port
         QTRY_VERIFY_WITH_TIMEOUT(!x.f->imgPortGreen->isVisible(), 300);
     }
 
     void alarmDisplayOnTheWindow()
     {
         Fixture x;
+        test::WindowLink w(x.window->link());
         x.port.queueReply("0%%0A\r\n");
-        QCOMPARE(SendRecvCt(QStringLiteral("0MP"), 12, QStringLiteral("1")), 1);
+        QCOMPARE(w.exchange(QStringLiteral("0MP"), 12, QStringLiteral("1")), 1);
         QVERIFY(x.f->imgAlarmLed->isVisible());
         QCOMPARE(x.f->lblAlarmNo->text(), QStringLiteral("0A"));
         QCOMPARE(x.f->lblErrorComment->text(), QStringLiteral("Output pulse can not match"));
         x.port.queueReply("0CM1\r\n");
-        QCOMPARE(SetCommMode(), 0);
+        QCOMPARE(w.exchange(QStringLiteral("0CM"), 6, QStringLiteral("1")), 0);
         QVERIFY(x.f->imgAlarmLed->isHidden());
         QCOMPARE(x.f->lblAlarmNo->text(), QStringLiteral("0A"));
         QCOMPARE(x.f->lblErrorComment->text(), QStringLiteral("No Error"));
@@ -355,7 +358,7 @@ private slots:
         QFETCH(bool, viaMenu);
         Fixture x;
         PortOccupy = true;
-        QCOMPARE(OpenCommPort(), 0);
+        QCOMPARE(test::windowLink().link.open(), 0);
         PortNo = 9;
         int saves = 0;
         x.window->saveData = [&] {
@@ -470,7 +473,8 @@ private slots:
         int result = -1;
         {
             frmMain::Busy busy(x.window.get());
-            result = SendRecvCt(QStringLiteral("0RV"), 11, QString());
+            test::WindowLink w(x.window->link());
+            result = w.exchange(QStringLiteral("0RV"), 11, QString());
             QVERIFY(x.window->isVisible());
             QVERIFY(x.prompts.shown.isEmpty());
         }
@@ -493,6 +497,7 @@ private slots:
             x.port.queueReply("0RD" + BlockImage[slot].toLatin1() + "\r\n");
         CurrentSet = ParameterSet();
         x.window->readAtStartup();
+        QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("Inside of C/T"));
         QVERIFY(x.f->txtSentanCount->text().isEmpty());  // hidden, so not filled
 

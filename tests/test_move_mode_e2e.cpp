@@ -2,6 +2,7 @@
 // kz-sim with its frame log.
 
 #include "core/settings.h"
+#include "core/strings.h"
 #include "link/comm_port.h"
 #include "link/exchange.h"
 #include "link/port.h"
@@ -9,6 +10,7 @@
 #include "support/scripted_prompts.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
+#include "support/window_link.h"
 #include "ui_frmMain.h"
 
 #include <QTest>
@@ -62,6 +64,7 @@ private slots:
                                  && x.f->cmdStop->isEnabled();
         });
         x.f->cmdSelectMove->click();
+        QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.sim.frames(), (QStringList{"0CM1", "0MP" + target}));
         QCOMPARE(x.f->lblKanryoNo->text(), target);
         QVERIFY(disabledDuringMove);
@@ -85,6 +88,7 @@ private slots:
         });
         watch.start(5);
         x.window->cmdSelectMove_Click();
+        QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.sim.frames(), (QStringList{"0CM1", "0MP2", "0MP1", "0MP2", "0MP1"}));
         QCOMPARE(x.f->lblKanryoNo->text(), QStringLiteral("1"));
         QVERIFY(x.f->cmdSelectMove->isEnabled());
@@ -96,7 +100,7 @@ private slots:
         QVERIFY(x.sim.ready());
         x.f->cmdSelectMove->setEnabled(false);  // as while another command ran
         x.window->cmdStop_Click();
-        QVERIFY(MoveStopRequest);
+        QVERIFY(x.window->moveStopRequested());
         x.f->cmdSelectMove->setEnabled(true);
         x.f->optPosiNo_2->setChecked(true);
         QTimer watch;
@@ -108,6 +112,7 @@ private slots:
         });
         watch.start(5);
         x.window->cmdSelectMove_Click();
+        QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.sim.frames().size(), 7);  // 2, 1, 2, 1, 2, 1: the old request was forgotten
     }
 
@@ -116,8 +121,10 @@ private slots:
         Fixture x({QStringLiteral("--fault"), QStringLiteral("0MP0#2:alarm=0B")});
         QVERIFY(x.sim.ready());
         x.f->cmdHome->click();
+        QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.f->lblKanryoNo->text(), QStringLiteral("Home"));
         x.f->cmdHome->click();
+        QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.f->lblKanryoNo->text(), QStringLiteral("Home"));
         QCOMPARE(x.prompts.texts(), QStringList{QStringLiteral("Communication error occurs!\r\n[Unable to detect the home sensor]")});
         QVERIFY(x.f->imgAlarmLed->isVisible());
@@ -127,6 +134,7 @@ private slots:
 
         // The alarm reset: "0%C" first, then communication mode; the display clears.
         x.f->cmdReset->click();
+        QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.sim.frames().mid(4), (QStringList{"0%C", "0CM1"}));
         QVERIFY(x.f->imgAlarmLed->isHidden());
         QCOMPARE(x.f->lblAlarmNo->text(), QString());
@@ -138,6 +146,7 @@ private slots:
         Fixture x({QStringLiteral("--fault"), QStringLiteral("0CM1:alarm=07")});
         QVERIFY(x.sim.ready());
         x.window->cmdReset_Click();
+        QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.sim.frames(), (QStringList{"0%C", "0CM1"}));
         QCOMPARE(x.f->lblAlarmNo->text(), QStringLiteral("07"));
         QVERIFY(x.f->imgAlarmLed->isVisible());
@@ -148,8 +157,11 @@ private slots:
         Fixture x;
         PortNo = 9;
         x.window->cmdSelectMove_Click();
+        QVERIFY(test::WaitForIdle(x.window));
         x.window->cmdHome_Click();
+        QVERIFY(test::WaitForIdle(x.window));
         x.window->cmdReset_Click();
+        QVERIFY(test::WaitForIdle(x.window));
         QVERIFY(!PortFailureDetail().isEmpty());  // the reason follows each message
         QCOMPARE(x.prompts.texts(), QStringList(3, QStringLiteral("Communication error occurs!") + PortFailureDetail()));
         QVERIFY(x.f->cmdSelectMove->isEnabled());
@@ -163,6 +175,7 @@ private slots:
         x.prompts.answers.enqueue(MsgAnswer::Ok);
         QTimer::singleShot(150, x.window.get(), [&] { x.window->close(); });
         x.window->cmdSelectMove_Click();
+        QVERIFY(test::WaitForIdle(x.window));
         const QStringList frames = x.sim.frames();
         QCOMPARE(frames.last(), QStringLiteral("0MP1"));
         QTRY_VERIFY_WITH_TIMEOUT(!x.window->isVisible(), 1000);
@@ -176,11 +189,13 @@ private slots:
         PortOccupy = false;
         bool openAfterReset = false;
         QTimer::singleShot(60, [&] {
+            // Refused with a beep while the move waits: nothing to wait for.
             x.window->cmdReset_Click();
             x.window->mnuViewCtVersion_Click();
             openAfterReset = Port().isOpen();
         });
         x.window->cmdHome_Click();
+        QVERIFY(test::WaitForIdle(x.window));
         QVERIFY(openAfterReset);
         QCOMPARE(x.prompts.beeps, 2);
         QCOMPARE(x.sim.frames(), (QStringList{"0CM1", "0MP0"}));
@@ -191,9 +206,10 @@ private slots:
     {
         Fixture x;
         QVERIFY(x.sim.ready());
-        x.window->setAlarmLampVisible(true);
+        x.window->showAlarm(QStringLiteral("05"), Str(265));
         PortOccupy = false;
         x.window->mnuModeGaibu_Click();
+        QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.sim.frames(), (QStringList{"0CM1", "0CM0"}));
         QCOMPARE(x.prompts.texts(), QStringList{QStringLiteral("Changed to \"External Start Mode\".")});
         QVERIFY(x.f->imgAlarmLed->isHidden());
@@ -206,6 +222,7 @@ private slots:
         QVERIFY(x.sim.ready());
         x.window->EditModeLayout();
         x.window->mnuModeTrancefer_Click();
+        QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.sim.frames(), QStringList{"0CM1"});
         QCOMPARE(x.prompts.texts(), QStringList{QStringLiteral("Changed to \"Communication Mode\".")});
         QVERIFY(x.f->cmdGetfromCt->isEnabled());
@@ -213,6 +230,7 @@ private slots:
         PortNo = 9;
         ForceClosePort();
         x.window->mnuModeTrancefer_Click();
+        QVERIFY(test::WaitForIdle(x.window));
         QVERIFY(!PortFailureDetail().isEmpty());
         QCOMPARE(x.prompts.texts().last(), QStringLiteral("Communication error occurs!") + PortFailureDetail());
     }
@@ -235,6 +253,7 @@ private slots:
         Fixture x(simArgs);
         QVERIFY(x.sim.ready());
         x.window->mnuViewCtVersion_Click();
+        QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.prompts.texts(), messages);
         QCOMPARE(x.sim.frames().mid(0, 2), (QStringList{"0CM1", "0RV"}));
     }

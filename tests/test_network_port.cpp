@@ -17,6 +17,7 @@
 #include "support/silent_server.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
+#include "support/window_link.h"
 #include "ui_frmMain.h"
 
 #include <QDir>
@@ -77,12 +78,12 @@ private slots:
         SimRunner sim(kTcp + faults);
         QVERIFY2(sim.ready(), qPrintable(sim.output()));
         QVERIFY2(PortDevicePath(1).startsWith(QLatin1String("tcp://127.0.0.1:")), qPrintable(PortDevicePath(1)));
-        TimeoutMs = 700;
-        QCOMPARE(SendRecvCt(cmd, length, arg), result);
+        test::windowLink().link.timeoutMs = 700;
+        QCOMPARE(test::windowLink().exchange(cmd, length, arg), result);
         QCOMPARE(sim.waitForFrames(int(frames.size())), frames);
         QCOMPARE(prompts.texts(), messages);
         if (result == 0)
-            QCOMPARE(RecvData.left(3), cmd.left(3));
+            QCOMPARE(test::windowLink().link.reply().left(3), cmd.left(3));
     }
 
     // A connection the server closes mid-reply is a lost line: the wait ends, the port is closed,
@@ -93,13 +94,13 @@ private slots:
         ScriptedPrompts prompts;
         SimRunner sim(kTcp + QStringList{QStringLiteral("--fault"), QStringLiteral("0RD02#1:hangup")});
         QVERIFY(sim.ready());
-        TimeoutMs = 5000;
-        QCOMPARE(SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("02")), 1);
+        test::windowLink().link.timeoutMs = 5000;
+        QCOMPARE(test::windowLink().exchange(QStringLiteral("0RD"), 23, QStringLiteral("02")), 1);
         QVERIFY(!Port().isOpen());
         QCOMPARE(prompts.texts(), QStringList{QStringLiteral("The line to the controller was lost!\r\n"
                                                              "Reason: The remote host closed the connection\r\n"
                                                              "Check the cable, the USB adapter or the network connection.")});
-        QCOMPARE(SendRecvCt(QStringLiteral("0RD"), 23, QStringLiteral("02")), 0);
+        QCOMPARE(test::windowLink().exchange(QStringLiteral("0RD"), 23, QStringLiteral("02")), 0);
     }
 
     // A refused connection is a port failure with its reason; the link may also be a text file.
@@ -118,7 +119,7 @@ private slots:
         PortNo = 4;
         const QString address = QStringLiteral("tcp://127.0.0.1:%1").arg(closed);
         QCOMPARE(PortDevicePath(4), address);
-        QCOMPARE(OpenCommPort(), 1);
+        QCOMPARE(test::windowLink().link.open(), 1);
         QVERIFY(!Port().isOpen());
         const QString detail = PortFailureDetail();
         QVERIFY2(detail.startsWith(QStringLiteral("\r\nCOM4 (%1) could not be opened: ").arg(address)),
@@ -137,6 +138,7 @@ private slots:
         frmMain window;
         window.show();
         window.readAtStartup();
+        QVERIFY(test::WaitForIdle(window));
         QCOMPARE(sim.waitForFrames(6), (QStringList{"0CM1", "0RD02", "0RD04", "0RD05", "0RD00", "0RD01"}));
         QCOMPARE(prompts.texts(), QStringList());
         QCOMPARE(CurrentSet.Position2, 200);
@@ -164,6 +166,7 @@ private slots:
         connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
         ticker.start(50);
         window.readAtStartup();
+        QVERIFY(test::WaitForIdle(window));
         ticker.stop();
         TcpCommPort::SetWaitOnEventLoop(false);
 
@@ -214,19 +217,18 @@ private slots:
         loop.exec();
         RemoveTrafficObserver(id);
         QCOMPARE(resultA, 0);
-        QCOMPARE(a.RecvData.left(5), QStringLiteral("0RD02"));
+        QCOMPARE(a.reply().left(5), QStringLiteral("0RD02"));
         QCOMPARE(resultB, 1);
-        QVERIFY(b.CommErrFlag);
-        QVERIFY(!a.CommErrFlag);
+        QCOMPARE(b.lastFailure(), LinkFailure::Alarm);
+        QCOMPARE(a.lastFailure(), LinkFailure::None);
         QCOMPARE(b.alarmCode(), QStringLiteral("05"));
         QCOMPARE(b.failureText(), QStringLiteral("Communication error occurs! [EEPROM writing error]"));
         QCOMPARE(prompts.texts(), QStringList());
         QCOMPARE(ports, (QStringList{QStringLiteral("COM1"), QStringLiteral("COM2")}));
         QCOMPARE(serial.frames(), QStringList{"0RD02"});
         QCOMPARE(network.frames(), QStringList{"0RV"});
-        // The window's link was never touched.
+        // The window's port was never touched.
         QVERIFY(!Port().isOpen());
-        QVERIFY(RecvData.isEmpty());
     }
 
     void addressThatIsNoPortFailsWithoutAFrame()

@@ -12,6 +12,7 @@
 #include "support/scripted_prompts.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
+#include "support/window_link.h"
 #include "ui_frmMain.h"
 
 #include <QAction>
@@ -125,7 +126,7 @@ private slots:
         qsizetype shownBefore = -1;
         qsizetype shownAfter = -1;
         QTimer::singleShot(350, &w, [&] {
-            QVERIFY(ExchangeInProgress());
+            QVERIFY(w.link().inProgress());
             shownBefore = prompts.shown.size();
             const int beeps = prompts.beeps;
             tried = ReachableCommands(w);
@@ -135,6 +136,7 @@ private slots:
             shownAfter = prompts.shown.size();
         });
         op.start(w);
+        QVERIFY(test::WaitForIdle(w));
 
         QVERIFY2(beepsDuring >= 0, "the operation ended before the commands were tried");
         QVERIFY2(tried.contains(QLatin1String(op.mustReach)), qPrintable(tried.join(' ')));

@@ -14,12 +14,12 @@
 #include "core/twips.h"
 #include "link/comm_port.h"
 #include "link/exchange.h"
-#include "link/link_view.h"
 #include "link/port.h"
 #include "main_window/frmMain.h"
 #include "support/scripted_prompts.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
+#include "support/window_link.h"
 #include "ui_frmMain.h"
 #include "ui_frmOptions.h"
 
@@ -168,8 +168,7 @@ private slots:
         w.env.writeSetting(QStringLiteral("PortNo"), storedPortNo);
         if (heldOpen) {
             PortNo = heldOpen;
-            QCOMPARE(OpenCommPort(), 0);
-            RecordedView().portLamp = true;
+            QCOMPARE(test::windowLink().link.open(), 0);
         }
 
         frmOptions dialog;
@@ -180,9 +179,8 @@ private slots:
         QCOMPARE(f->comboPortNo->currentText(), preselected ? Listed(preselected) : QString());
         QCOMPARE(dialog.GetChosenPort(), preselected ? preselected : -1);
         QCOMPARE(PortNo, storedPortNo.toInt());
-        // The probe leaves the port closed and the lamp off, says nothing and sends nothing.
+        // The probe leaves the port closed (the lamp follows it), says nothing and sends nothing.
         QVERIFY(!Port().isOpen());
-        QVERIFY(!RecordedView().portLamp);
         QVERIFY(w.prompts.shown.isEmpty());
         QVERIFY(f->lblPortPermission->isHidden());
         for (const auto &sim : w.sims)
@@ -301,7 +299,7 @@ private slots:
         QVERIFY(w.ready());
         w.env.writeSetting(QStringLiteral("PortNo"), QStringLiteral("2"));
         PortNo = 2;
-        QCOMPARE(SendRecvCt(QStringLiteral("0RV"), 11, QString()), 0);
+        QCOMPARE(test::windowLink().exchange(QStringLiteral("0RV"), 11, QString()), 0);
         QVERIFY(Port().isOpen());  // port occupy keeps COM2 open
         w.sims[0]->clearLog();
 
@@ -310,7 +308,7 @@ private slots:
         dialog.form()->cmdOK->click();
         QCOMPARE(PortNo, 5);
 
-        QCOMPARE(SendRecvCt(QStringLiteral("0RV"), 11, QString()), 0);
+        QCOMPARE(test::windowLink().exchange(QStringLiteral("0RV"), 11, QString()), 0);
         QCOMPARE(w.sims[1]->waitForFrames(1), QStringList{QStringLiteral("0RV")});
         QCOMPARE(w.sims[0]->frames(), QStringList());
         QVERIFY(w.prompts.shown.isEmpty());

@@ -16,6 +16,7 @@
 #include "support/scripted_prompts.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
+#include "support/window_link.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,7 +32,7 @@ namespace {
 
 enum class Setup { Missing, MissingWithAdapters, Dangling, RegularFile, NotTerminal, NoPermission, InUse, BadNumber };
 
-void Link(int n, const QString &target)
+void LinkComPort(int n, const QString &target)
 {
     QDir().mkpath(PortLinkDir());
     QFile::remove(PortLinkPath(n));
@@ -148,7 +149,7 @@ private slots:
             SerialDevice pico{MakeFile(tmp + "/ttyACM0"), {}, "Pico", "Raspberry Pi", "E66", 0, 0, false};
             SerialDevice uart{"/dev/ttyS0", {}, "ttyS0", {}, {}, 0, 0, false};  // on the board: not named
             devices.list = {uart, ftdi, pico};
-            Link(3, ftdi.location);
+            LinkComPort(3, ftdi.location);
         }
             [[fallthrough]];
         case Setup::Missing:
@@ -157,16 +158,16 @@ private slots:
             PortNo = 32;
             break;
         case Setup::Dangling:
-            Link(5, QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1-if00-port0"));
+            LinkComPort(5, QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1-if00-port0"));
             PortNo = 5;
             break;
         case Setup::RegularFile:
             device = MakeFile(tmp + "/plain.txt");
-            Link(4, device);
+            LinkComPort(4, device);
             PortNo = 4;
             break;
         case Setup::NotTerminal:
-            Link(4, QStringLiteral("/dev/null"));
+            LinkComPort(4, QStringLiteral("/dev/null"));
             PortNo = 4;
             break;
         case Setup::NoPermission:
@@ -188,7 +189,7 @@ private slots:
             break;
         }
 
-        QCOMPARE(OpenCommPort(), 1);
+        QCOMPARE(test::windowLink().link.open(), 1);
         SetDeviceAccessCheck({});
         QString expected;
         for (QString line : lines)
@@ -200,9 +201,9 @@ private slots:
         // Once the cause is gone the port opens and the reason goes with it.
         if (setup == Setup::InUse) {
             holder.reset();
-            QCOMPARE(OpenCommPort(), 0);
+            QCOMPARE(test::windowLink().link.open(), 0);
             QCOMPARE(PortFailureDetail(), QString());
-            QCOMPARE(OpenCommPort(), 0);  // already open
+            QCOMPARE(test::windowLink().link.open(), 0);  // already open
             QCOMPARE(PortFailureDetail(), QString());
         }
     }
@@ -234,7 +235,7 @@ private slots:
         ScriptedPrompts prompts;
         LoadLanguage();
         const QString file = MakeFile(QDir(env.configDir()).filePath("plain.txt"));
-        Link(4, file);
+        LinkComPort(4, file);
         env.writeSetting(QStringLiteral("PortNo"), QStringLiteral("4"));
         frmMain window;  // loads the port settings
         PortNo = 4;
@@ -256,6 +257,7 @@ private slots:
             {"mnuViewCtVersion", [&] { window.mnuViewCtVersion_Click(); }},
         };
         run[operation]();
+        QVERIFY(test::WaitForIdle(window));
         QVERIFY(!prompts.shown.isEmpty());
         QCOMPARE(prompts.shown.last().text,
                  message + "\r\nCOM4 resolves to " + file + ", which is a regular file, not a serial device.");
@@ -268,12 +270,13 @@ private slots:
         ScriptedPrompts prompts;
         SimRunner sim({QStringLiteral("--fault"), QStringLiteral("0RV:alarm=03")});
         QVERIFY(sim.ready());
-        Link(9, QDir(env.configDir()).filePath("missing"));
+        LinkComPort(9, QDir(env.configDir()).filePath("missing"));
         PortNo = 9;
-        QCOMPARE(OpenCommPort(), 1);  // an earlier failure is not carried over
+        QCOMPARE(test::windowLink().link.open(), 1);  // an earlier failure is not carried over
         PortNo = 1;
         frmMain window;
         window.mnuViewCtVersion_Click();
+        QVERIFY(test::WaitForIdle(window));
         QCOMPARE(prompts.texts(), (QStringList{"Communication error occurs!\r\n[Communication command error]",
                                                "Fail to get Version No. ."}));
         QCOMPARE(PortFailureDetail(), QString());

@@ -17,6 +17,7 @@
 #include "link/port_assign.h"
 #include "support/scripted_prompts.h"
 #include "support/test_env.h"
+#include "support/window_link.h"
 #include "ui_frmOptions.h"
 
 #include <QComboBox>
@@ -49,7 +50,7 @@ public:
     QString errorText() const override { return {}; }
 };
 
-void Link(int n, const QString &target)
+void LinkComPort(int n, const QString &target)
 {
     QDir().mkpath(PortLinkDir());
     QFile::remove(PortLinkPath(n));
@@ -103,10 +104,10 @@ struct Machine {
         acm = {tmp + "/ttyACM0", {}, "Pico", "Raspberry Pi", "E66", 0x2e8a, 0x000a, true};
         QFile::link(ftdi.location, ftdi.stablePath);
         devices.list = {uart, ftdi, acm};
-        Link(3, ftdi.stablePath);
-        Link(5, QStringLiteral("/dev/null"));
-        Link(7, tmp + "/by-id/usb-Prolific_PL2303-if00-port0");
-        Link(9, QStringLiteral("tcp://127.0.0.1:1"));
+        LinkComPort(3, ftdi.stablePath);
+        LinkComPort(5, QStringLiteral("/dev/null"));
+        LinkComPort(7, tmp + "/by-id/usb-Prolific_PL2303-if00-port0");
+        LinkComPort(9, QStringLiteral("tcp://127.0.0.1:1"));
         QFile address(PortLinkPath(11));
         if (address.open(QIODevice::WriteOnly))
             address.write("tcp://127.0.0.1:2\n");
@@ -306,7 +307,7 @@ private slots:
         LoadLanguage();
         // Every number but the last two links to nothing, so the probe reaches no real port.
         for (int n = 1; n <= 30; ++n)
-            Link(n, QDir(env.configDir()).filePath("nothing"));
+            LinkComPort(n, QDir(env.configDir()).filePath("nothing"));
         const QString byId = QDir(env.configDir()).filePath("usb-KZ_Feeder_Link_0001-if00-port0");
         const QString log = QDir(env.configDir()).filePath("frames.log");
         QProcess sim;
@@ -329,8 +330,8 @@ private slots:
         QCOMPARE(PortNo, 31);
         QCOMPARE(QSettings(SettingsFilePath(), QSettings::IniFormat).value("Settings/PortNo").toString(),
                  QStringLiteral("31"));
-        QCOMPARE(SendRecvCt(QStringLiteral("0RV"), 11, QString()), 0);
-        QCOMPARE(RecvData, QStringLiteral("0RV140001\r\n"));
+        QCOMPARE(test::windowLink().exchange(QStringLiteral("0RV"), 11, QString()), 0);
+        QCOMPARE(test::windowLink().link.reply(), QStringLiteral("0RV140001\r\n"));
         QFile frames(log);
         QVERIFY(frames.open(QIODevice::ReadOnly));
         QCOMPARE(frames.readAll(), QByteArray("0RV\n"));

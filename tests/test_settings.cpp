@@ -6,6 +6,7 @@
 #include "core/strings.h"
 #include "link/port.h"
 #include "support/test_env.h"
+#include "support/window_link.h"
 
 #include <QFile>
 #include <QSettings>
@@ -126,7 +127,7 @@ private slots:
         QCOMPARE(PortNo, 5);
         // The first open reloads it, still fails to read a number, and the open fails.
         PortNo = 0;
-        QCOMPARE(OpenCommPort(), 1);
+        QCOMPARE(test::windowLink().link.open(), 1);
         QCOMPARE(PortNo, 0);
     }
 

@@ -17,6 +17,7 @@
 #include "support/fake_port.h"
 #include "support/scripted_prompts.h"
 #include "support/test_env.h"
+#include "support/window_link.h"
 #include "ui_frmAbout.h"
 #include "ui_frmMain.h"
 #include "ui_frmSelection.h"
@@ -144,6 +145,7 @@ private slots:
         for (const char *block : {"04", "05", "00", "01"})
             port.queueReply(QByteArray("0RD") + block + "0000000000000000\r\n");
         window.readAtStartup();
+        QVERIFY(test::WaitForIdle(window));
         QCOMPARE(prompts.texts(), QStringList{QStringLiteral("Communication Error!")});
         QCOMPARE(StagedSet.Vel1, 3);
         QCOMPARE(CurrentSet.Vel1, 4);

@@ -39,7 +39,7 @@ void ShowWhenIdle(const QString &message)
     wait->setInterval(100);
     QObject::connect(wait, &QTimer::timeout, wait, [wait, message] {
         const kz::frmMain *window = kz::frmMain::instance();
-        if (!window || window->isBusy() || kz::ExchangeInProgress())
+        if (!window || window->talking())
             return;
         wait->stop();
         wait->deleteLater();

@@ -71,7 +71,7 @@ void ProbePorts()
     // A port the link still holds would pass the first test without being opened, whatever that
     // number is; release it so that every number is really tried.
     if (Port().isOpen())
-        ReleasePortLamp();
+        ForceClosePort();
     for (int n = kFirstPortNo; n <= kLastPortNo; ++n) {
         ProbedPort &entry = Table()[n];
         entry = ProbedPort{PortState::Absent, PortDevicePath(n)};
@@ -92,7 +92,7 @@ void ProbePorts()
 #endif
         if (TestOpenPort(n) == 0) {
             entry.state = PortState::Available;
-            ReleasePortLamp();
+            ForceClosePort();
         } else {
             entry.state = PortState::Unusable;
             // An open that failed while configuring leaves the port open; the next number would

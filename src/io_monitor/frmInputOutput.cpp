@@ -56,9 +56,9 @@ InputOutputState &IoMonitorState()
     return state;
 }
 
-void ShowInputOutput(QWidget *owner, std::function<void()> showCommLog)
+void ShowInputOutput(QWidget *owner, Link &link, std::function<void()> showCommLog)
 {
-    frmInputOutput window(owner);
+    frmInputOutput window(owner, &link);
     if (showCommLog)
         window.showCommLog = std::move(showCommLog);
     // Modal to the main window alone, so that the communication log, a window of its own, can be
@@ -67,9 +67,11 @@ void ShowInputOutput(QWidget *owner, std::function<void()> showCommLog)
     window.exec();
 }
 
-frmInputOutput::frmInputOutput(QWidget *owner)
+frmInputOutput::frmInputOutput(QWidget *owner, Link *link)
     : QDialog(owner), ui(std::make_unique<Ui::frmInputOutput>()), timerInputOutput(new QTimer(this)),
-      historyModel_(new QStandardItemModel(0, 4, this)), session_(std::make_unique<ControllerSession>(Link::Default()))
+      historyModel_(new QStandardItemModel(0, 4, this)),
+      ownLink_(link ? nullptr : std::make_unique<Link>(NumberedPort{})), link_(link ? link : ownLink_.get()),
+      session_(std::make_unique<ControllerSession>(*link_))
 {
     ui->setupUi(this);
     ui->framHistory->hide();
@@ -243,13 +245,13 @@ void frmInputOutput::imgOutput_DblClick(int row)
 void frmInputOutput::pollTick()
 {
     // One exchange at a time: a tick never starts while a reply is awaited.
-    if (ticking_ || ExchangeInProgress())
+    if (ticking_ || link_->inProgress())
         return;
     ticking_ = true;
     timerInputOutput->stop();
 
     InputOutputState &s = IoMonitorState();
-    if (OpenCommPort() == 1) {
+    if (link_->open() == 1) {
         // The line went away between two polls. Polling on would look live while the lamps are
         // stale and the window could not be closed: stop, say so, and let the user leave.
         PortLost();
@@ -260,8 +262,8 @@ void frmInputOutput::pollTick()
         finishTick();
         return;
     }
-    readIoState([this](bool read) {
-        if (CommErrFlag) {
+    readIoState([this](bool read, bool lineFailed) {
+        if (lineFailed) {
             setTimerEnabled(false);
             StopMonitorDisplay();
             endTick();
@@ -279,7 +281,7 @@ void frmInputOutput::finishTick()
         InputOutputState &s = IoMonitorState();
         if (s.StopPending) {
             setTimerEnabled(false);
-            CloseCommPort();
+            link_->close();
             s.StopPending = false;
             // The button already reads "Start Monitor"; it must start on the next click.
             s.MonitorStopped = true;
@@ -291,7 +293,7 @@ void frmInputOutput::finishTick()
         return;
     }
     writeOutputChange([this, afterOutputs] {
-        readIoState([this, afterOutputs](bool read) {
+        readIoState([this, afterOutputs](bool read, bool) {
             if (read)
                 showIoState();
             afterOutputs();
@@ -309,22 +311,25 @@ void frmInputOutput::endTick()
         timerInputOutput->start();
 }
 
-void frmInputOutput::readIoState(std::function<void(bool)> done)
+void frmInputOutput::readIoState(std::function<void(bool, bool)> done)
 {
     session_->readInputsOutputs([this, done = std::move(done)](const Outcome &outcome, const QString &reply) {
         InputOutputState &s = IoMonitorState();
         if (outcome.ok()) {
             s.bytes = ParseIoBlock(reply);
             s.history.notePoll(true);
-            CloseCommPort();
-            done(true);
+            link_->close();
+            done(true, false);
             return;
         }
+        showFailure(outcome);
         s.history.notePoll(false);
         s.MonitorStopped = true;
         ui->cmdMonitor->setText(Str(420));
         ui->cmdMonitor->setEnabled(true);
-        done(false);
+        // A reply that failed its checks (or none at all) stops the display; a frame that never
+        // went out leaves it as it was.
+        done(false, outcome.kind != Outcome::Kind::PortFailure && outcome.kind != Outcome::Kind::SendFailed);
     });
 }
 
@@ -386,9 +391,10 @@ void frmInputOutput::writeOutputChange(std::function<void()> done)
                 if (switched[row - 1])
                     s.history.noteWritten(row);
             s.OutputChangePending = false;
-            CloseCommPort();
+            link_->close();
         } else {
-            CloseCommPort();
+            showFailure(outcome);
+            link_->close();
             StopMonitorDisplay();
         }
         done();
@@ -440,6 +446,13 @@ void frmInputOutput::cmdCommLog_Click()
 {
     if (showCommLog)
         showCommLog();
+}
+
+void frmInputOutput::showFailure(const Outcome &outcome)
+{
+    const QString message = FailureMessage(outcome);
+    if (!message.isEmpty())
+        MsgOk(message);
 }
 
 void frmInputOutput::StopMonitorDisplay()

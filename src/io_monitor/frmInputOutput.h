@@ -44,14 +44,16 @@ InputOutputState &IoMonitorState();
 
 // Shows the I/O monitor modally over owner and returns when the user closes it. showCommLog opens
 // the communication log beside owner (by default with owner's own frame to keep clear).
-void ShowInputOutput(QWidget *owner, std::function<void()> showCommLog = {});
+void ShowInputOutput(QWidget *owner, Link &link, std::function<void()> showCommLog = {});
 
 class frmInputOutput : public QDialog {
     Q_OBJECT
 public:
     // Loads captions, places itself 500 twips right of and below owner's top-left corner and
     // shows the lamps as they were last seen. Monitoring is stopped.
-    explicit frmInputOutput(QWidget *owner);
+    // Polls through link (the main window's); without one, through a numbered-port link of its own.
+    explicit frmInputOutput(QWidget *owner, Link *link = nullptr);
+    Link &link() { return *link_; }
     ~frmInputOutput() override;
 
     void cmdMonitor_Click();
@@ -77,7 +79,10 @@ private:
     // Reads the I/O block through the session; done(true) once the bytes are in the state. After a
     // failure the lamps and the states stay as they are: they are never refreshed from bytes that
     // were not read.
-    void readIoState(std::function<void(bool)> done);
+    // done(read, lineFailed): lineFailed when the exchange itself failed (no good reply).
+    void readIoState(std::function<void(bool, bool)> done);
+    // The link's failure message, where it has one.
+    void showFailure(const Outcome &outcome);
     void showIoState();
     void writeOutputChange(std::function<void()> done);
     // The tick's second half: the output change asked for (then a fresh read), a stop asked for,
@@ -113,6 +118,8 @@ private:
     bool timerEnabled_ = false;
     bool ticking_ = false;
     // The monitor talks to the controller through the main window's link.
+    std::unique_ptr<Link> ownLink_;
+    Link *link_;
     std::unique_ptr<ControllerSession> session_;
     bool unloading_ = false;
     bool unloadRequested_ = false;

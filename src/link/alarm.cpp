@@ -1,12 +1,8 @@
 #include "link/alarm.h"
 
 #include "core/strings.h"
-#include "link/link_view.h"
 
 namespace kz {
-
-QString AlarmData;
-QString AlarmText;
 
 QString AlarmTextFor(const QString &reply)
 {
@@ -18,16 +14,6 @@ QString AlarmTextFor(const QString &reply)
             return Str(260 + n);
     }
     return {};
-}
-
-void ShowAlarm()
-{
-    const QString head = AlarmData.left(5);
-    LinkView &view = linkView();
-    view.setAlarmNo(head.mid(3, 2));
-    view.setAlarmLampVisible(true);
-    AlarmText = AlarmTextFor(head);
-    view.setErrorComment(AlarmText);
 }
 
 }  // namespace kz

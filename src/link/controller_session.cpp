@@ -2,6 +2,7 @@
 
 #include "core/strings.h"
 #include "link/ct_frames.h"
+#include "link/exchange.h"
 #include "params/data_image.h"
 
 #include <QTimer>
@@ -9,6 +10,23 @@
 #include <memory>
 
 namespace kz {
+
+QString FailureMessage(const Outcome &outcome)
+{
+    switch (outcome.kind) {
+    case Outcome::Kind::Timeout: return TimeoutMessage();
+    case Outcome::Kind::LineLost: return LineLostMessage(outcome.lostReason);
+    case Outcome::Kind::Alarm: return AlarmMessageFor(outcome.alarmText);
+    case Outcome::Kind::EchoMismatch: return EchoMismatchMessage();
+    case Outcome::Kind::LengthError: return LengthErrorMessage();
+    case Outcome::Kind::Success:
+    case Outcome::Kind::PortFailure:
+    case Outcome::Kind::SendFailed:
+    case Outcome::Kind::BadData:
+    case Outcome::Kind::Stopped: break;
+    }
+    return {};
+}
 
 ControllerSession::ControllerSession(const QString &portName, QObject *parent)
     : QObject(parent), ownLink_(std::make_unique<Link>(portName)), link_(*ownLink_)
@@ -36,10 +54,10 @@ void ControllerSession::stop()
     link_.stop();
 }
 
-Outcome ControllerSession::failureOutcome() const
+Outcome OutcomeOf(const Link &link)
 {
     Outcome o;
-    switch (link_.lastFailure()) {
+    switch (link.lastFailure()) {
     case LinkFailure::PortNotOpened: o.kind = Outcome::Kind::PortFailure; break;
     case LinkFailure::SendFailed: o.kind = Outcome::Kind::SendFailed; break;
     case LinkFailure::Timeout: o.kind = Outcome::Kind::Timeout; break;
@@ -48,15 +66,30 @@ Outcome ControllerSession::failureOutcome() const
     case LinkFailure::EchoMismatch: o.kind = Outcome::Kind::EchoMismatch; break;
     case LinkFailure::LengthError: o.kind = Outcome::Kind::LengthError; break;
     case LinkFailure::Stopped: o.kind = Outcome::Kind::Stopped; break;
-    case LinkFailure::None: o.kind = Outcome::Kind::SendFailed; break;
+    case LinkFailure::None: o.kind = Outcome::Kind::Success; break;
     }
-    o.reason = link_.failureText();
+    o.reason = link.failureText();
+    if (o.kind == Outcome::Kind::LineLost)
+        o.lostReason = link.lostReason();
     if (o.kind == Outcome::Kind::Alarm) {
-        o.alarmCode = link_.alarmCode();
-        o.alarmText = link_.alarmText();
+        o.alarmCode = link.alarmCode();
+        o.alarmText = link.alarmText();
     }
     return o;
 }
+
+namespace {
+
+// The outcome of a step that failed: never a success, whatever the link says.
+Outcome FailureOf(const Link &link)
+{
+    Outcome o = OutcomeOf(link);
+    if (o.ok())
+        o.kind = Outcome::Kind::SendFailed;
+    return o;
+}
+
+}  // namespace
 
 void ControllerSession::run(QList<Step> steps, std::function<void(int, const QString &)> onReply,
                             std::function<void(const Outcome &)> done)
@@ -97,10 +130,10 @@ void ControllerSession::runNext()
         return;
     }
     const Step &step = steps_[next_];
-    link_.TimeoutMs = step.timeoutMs;
+    link_.timeoutMs = step.timeoutMs;
     if (step.replyLength == 0) {
         if (link_.sendOnly(step.command, step.argument) == 1) {
-            finish(failureOutcome());
+            finish(FailureOf(link_));
             return;
         }
         ++next_;
@@ -111,7 +144,7 @@ void ControllerSession::runNext()
     link_.start(step.command, step.replyLength, step.argument, [this](int result) {
         const Step &done = steps_[next_];
         if (result == 1) {
-            const Outcome failure = failureOutcome();
+            const Outcome failure = FailureOf(link_);
             // A block whose frame went out but whose reply never came may be in the controller.
             const bool sent = failure.kind != Outcome::Kind::PortFailure && failure.kind != Outcome::Kind::SendFailed;
             if (!done.block.isEmpty() && sent) {
@@ -126,7 +159,7 @@ void ControllerSession::runNext()
             account_.written.append(done.block);
         }
         if (onReply_)
-            onReply_(next_, link_.RecvData);
+            onReply_(next_, link_.reply());
         ++next_;
         emit stepDone(next_, int(steps_.size()));
         // Queued, so that the exchange that just ended has unwound first.
@@ -155,10 +188,13 @@ void ControllerSession::readParameters(std::function<void(const Outcome &, const
     for (const char *block : kReadBlocks)
         steps.append({QLatin1String(kReadCommand), QLatin1String(block), kBlockReplyLength, kBlockTimeoutMs, {}});
     auto replies = std::make_shared<QStringList>();
+    readReplies_.clear();
     run(std::move(steps),
-        [replies](int index, const QString &reply) {
-            if (index > 0)
+        [this, replies](int index, const QString &reply) {
+            if (index > 0) {
                 replies->append(reply);
+                readReplies_ = *replies;
+            }
         },
         [replies, done = std::move(done)](const Outcome &outcome) {
             if (!outcome.ok()) {

@@ -43,11 +43,20 @@ struct Outcome {
         Stopped,       // stop() ended it
     };
     Kind kind = Kind::Success;
-    QString reason;
+    QString reason;      // as a user would be told it, on one line
+    QString lostReason;  // LineLost: the system's reason, if it gave one
     QString alarmCode;
     QString alarmText;
     bool ok() const { return kind == Kind::Success; }
 };
+
+// How the link's last exchange ended.
+Outcome OutcomeOf(const Link &link);
+
+// The message a window shows for a failed exchange: the time-out, the lost line, the alarm, the
+// echo or length error. Empty where the caller says it in its own words (a port that did not open,
+// a frame that could not be written, data that make no sense, a stop).
+QString FailureMessage(const Outcome &outcome);
 
 // What a write did: the blocks acknowledged, the one sent whose reply never came, and those not sent.
 struct WriteAccount {
@@ -80,6 +89,8 @@ public:
     void close() { link_.forceClose(); }
 
     void readParameters(std::function<void(const Outcome &, const ParameterSet &)> done);
+    // The whole replies of the last read's blocks, as far as it came.
+    QStringList readReplies() const { return readReplies_; }
     void writeParameters(const ParameterSet &set, bool groupsActive,
                          std::function<void(const Outcome &, const WriteAccount &)> done);
     void reset(std::function<void(const Outcome &)> done);
@@ -109,7 +120,6 @@ private:
              std::function<void(const Outcome &)> done);
     void runNext();
     void finish(const Outcome &outcome);
-    Outcome failureOutcome() const;
 
     std::unique_ptr<Link> ownLink_;
     Link &link_;
@@ -120,6 +130,7 @@ private:
     std::function<void(int, const QString &)> onReply_;
     std::function<void(const Outcome &)> done_;
     WriteAccount account_;
+    QStringList readReplies_;
 };
 
 }  // namespace kz

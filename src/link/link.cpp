@@ -5,7 +5,6 @@
 #include "link/alarm.h"
 #include "link/comm_port.h"
 #include "link/exchange.h"
-#include "link/link_view.h"
 #include "link/port.h"
 #include "link/port_diag.h"
 #include "link/port_settings.h"
@@ -13,7 +12,6 @@
 #include "link/tcp_comm_port.h"
 #include "link/traffic.h"
 
-#include <QEventLoop>
 #include <QRegularExpression>
 #include <QTimer>
 
@@ -99,16 +97,10 @@ QString ResolvePortName(const QString &name)
     return {};
 }
 
-Link &Link::Default()
-{
-    static Link link;
-    return link;
-}
-
-Link::Link() : default_(true), quiet_(false) {}
+Link::Link(NumberedPort, QObject *parent) : QObject(parent), numbered_(true) {}
 
 Link::Link(const QString &address, QObject *parent)
-    : QObject(parent), default_(false), quiet_(true), address_(address), device_(ResolvePortName(address)),
+    : QObject(parent), numbered_(false), address_(address), device_(ResolvePortName(address)),
       ownPort_(std::make_unique<DeviceCommPort>())
 {
 }
@@ -121,17 +113,17 @@ Link::~Link()
 
 QString Link::name() const
 {
-    return default_ ? QStringLiteral("COM%1").arg(PortNo) : address_;
+    return numbered_ ? QStringLiteral("COM%1").arg(PortNo) : address_;
 }
 
 QString Link::device() const
 {
-    return default_ ? PortDevicePath(PortNo) : device_;
+    return numbered_ ? PortDevicePath(PortNo) : device_;
 }
 
 CommPort &Link::port()
 {
-    return default_ ? Port() : *ownPort_;
+    return numbered_ ? Port() : *ownPort_;
 }
 
 ReplyTimer &Link::timer()
@@ -146,7 +138,8 @@ ReplyTimer &Link::timer()
 int Link::open()
 {
     CommPort &p = port();
-    if (default_) {
+    if (numbered_) {
+        failureText_.clear();
         if (PortNo < 1 || PortNo > 32)
             LoadPortNo();
         if (p.isOpen()) {
@@ -161,6 +154,8 @@ int Link::open()
         }
         RecordOpenFailure(PortNo, device, error);
         failure_ = LinkFailure::PortNotOpened;
+        failureText_ = PortFailureDetail().trimmed();
+        failureText_.replace(QLatin1String("\r\n"), QLatin1String(" "));
         report(TrafficKind::OpenFailed, {}, PortFailureDetail().trimmed());
         return 1;
     }
@@ -174,21 +169,21 @@ int Link::open()
     const bool accessible = IsNetworkAddress(device_) || DeviceAccessible(device_);
     if (accessible && p.open(device_) && p.configure(LineSettingsText(BaudIndex)))
         return 0;
-    quietOpenFailed();
+    addressOpenFailed();
     return 1;
 }
 
-// Opens a quiet link's port without holding up the event loop (a network connection is waited
-// for by signal), then runs next with the outcome. The default link opens as it always has.
+// Opens the port without holding up the event loop (a network connection is waited for by
+// signal), then runs next with the outcome. The numbered port opens at once.
 void Link::openThen(std::function<void(bool)> next)
 {
-    if (default_ || port().isOpen() || device_.isEmpty()) {
+    if (numbered_ || port().isOpen() || device_.isEmpty()) {
         next(open() == 0);
         return;
     }
     failureText_.clear();
     if (!IsNetworkAddress(device_) && !DeviceAccessible(device_)) {
-        quietOpenFailed();
+        addressOpenFailed();
         next(false);
         return;
     }
@@ -208,7 +203,7 @@ void Link::openThen(std::function<void(bool)> next)
             next(true);
             return;
         }
-        quietOpenFailed();
+        addressOpenFailed();
         next(false);
     });
 }
@@ -229,12 +224,11 @@ void Link::stopped()
     report(TrafficKind::Stopped);
     failure_ = LinkFailure::Stopped;
     failureText_ = Str(3312);
-    CommErrFlag = true;
     forceClose();
     finish(1);
 }
 
-void Link::quietOpenFailed()
+void Link::addressOpenFailed()
 {
     CommPort &p = port();
     const QString error = p.errorText();
@@ -245,7 +239,7 @@ void Link::quietOpenFailed()
         openFailed(Str(3300).arg(address_, error.isEmpty() ? Str(3302) : error));
 }
 
-// Keeps the reason a quiet link's port did not open, and puts it in the log.
+// Keeps the reason the port did not open, and puts it in the log.
 void Link::openFailed(const QString &reason)
 {
     failure_ = LinkFailure::PortNotOpened;
@@ -256,14 +250,14 @@ void Link::openFailed(const QString &reason)
 
 void Link::prepare()
 {
-    if (!default_ && !device_.isEmpty() && !port().isOpen())
+    if (!numbered_ && !device_.isEmpty() && !port().isOpen())
         port().prepare(device_);
 }
 
 void Link::close()
 {
     CommPort &p = port();
-    if (p.isOpen() && (!default_ || !PortOccupy))
+    if (p.isOpen() && (!numbered_ || !PortOccupy))
         p.close();
 }
 
@@ -290,10 +284,6 @@ void Link::report(TrafficKind kind, const QByteArray &bytes, const QString &deta
 
 void Link::fail(const QString &message)
 {
-    if (!quiet_) {
-        MsgOk(message);
-        return;
-    }
     failureText_ = message;
     failureText_.replace(QLatin1String("\r\n"), QLatin1String(" "));
 }
@@ -301,13 +291,8 @@ void Link::fail(const QString &message)
 void Link::takeAlarm(const QString &reply)
 {
     alarmCode_ = reply.mid(3, 2);
-    if (quiet_) {
-        alarmText_ = AlarmTextFor(reply);
-        return;
-    }
-    AlarmData = reply;
-    ShowAlarm();
-    alarmText_ = AlarmText;
+    alarmText_ = AlarmTextFor(reply);
+    emit alarmReceived(alarmCode_, alarmText_);
 }
 
 // Sends a frame after dropping whatever is still buffered from an earlier reply, so a late reply
@@ -328,7 +313,7 @@ void Link::beginWait(std::function<void()> then)
     wait_ = std::make_unique<Wait>();
     wait_->then = std::move(then);
     waiting_ = true;
-    TimeoutFlag = false;
+    timedOut_ = false;
     CommPort &p = port();
     ReplyTimer &t = timer();
     wait_->readyRead = connect(&p, &CommPort::readyRead, this, [this] {
@@ -339,15 +324,15 @@ void Link::beginWait(std::function<void()> then)
             endWait();
     });
     wait_->timeout = connect(&t, &ReplyTimer::timeout, this, [this] {
-        TimeoutFlag = true;
+        timedOut_ = true;
         endWait();
     });
     wait_->lineLost = connect(&p, &CommPort::lineLost, this, [this] {
-        TimeoutFlag = true;
+        timedOut_ = true;
         wait_->lost = true;
         endWait();
     });
-    t.start(TimeoutMs);
+    t.start(timeoutMs);
     if (p.isOpen() && p.bytesAvailable() > 0)
         wait_->reply.append(p.readAll());
     if (wait_->reply.complete())
@@ -380,6 +365,8 @@ void Link::start(const QString &cmd, int expectedLength, const QString &arg, std
     }
     inProgress_ = true;
     failure_ = LinkFailure::None;
+    failureText_.clear();
+    lostReason_.clear();
     done_ = std::move(done);
     openThen([this, cmd, expectedLength, arg](bool opened) {
         if (!opened) {
@@ -392,17 +379,15 @@ void Link::start(const QString &cmd, int expectedLength, const QString &arg, std
 
 void Link::send(const QString &cmd, int expectedLength, const QString &arg)
 {
-    CommErrFlag = false;
-    TimeoutFlag = false;
-    RecvData.clear();
+    timedOut_ = false;
+    reply_.clear();
 
     const QString frame = cmd + arg;
     echoKey_ = frame.left(3);
     expectedLength_ = expectedLength;
     if (!sendFrame(frame)) {
         failure_ = LinkFailure::SendFailed;
-        if (quiet_)
-            failureText_ = Str(3303).arg(address_);
+        failureText_ = Str(3303).arg(name());
         finish(1);
         return;
     }
@@ -419,17 +404,15 @@ void Link::checkReply()
     if (wait_->lost) {
         // The port closed itself; its reason stays with it.
         failure_ = LinkFailure::LineLost;
-        CommErrFlag = true;
-        const QString reason = port().errorText();
+        lostReason_ = port().errorText();
         forceClose();
-        fail(LineLostMessage(reason));
+        fail(LineLostMessage(lostReason_));
         finish(1);
         return;
     }
-    if (TimeoutFlag) {
-        report(TrafficKind::Timeout, {}, QString::number(TimeoutMs));
+    if (timedOut_) {
+        report(TrafficKind::Timeout, {}, QString::number(timeoutMs));
         failure_ = LinkFailure::Timeout;
-        CommErrFlag = true;
         forceClose();
         fail(TimeoutMessage());
         finish(1);
@@ -439,7 +422,6 @@ void Link::checkReply()
     if (text.startsWith(QLatin1String("0%%"))) {
         takeAlarm(text);
         failure_ = LinkFailure::Alarm;
-        CommErrFlag = true;
         report(TrafficKind::Alarm, {}, alarmCode_, alarmText_);
         fail(AlarmMessageFor(alarmText_));
         close();
@@ -457,12 +439,9 @@ void Link::checkReply()
         recover(BadReply::Length);
         return;
     }
-    RecvData = text;
+    reply_ = text;
     report(TrafficKind::Good);
-    if (!quiet_) {
-        linkView().setAlarmLampVisible(false);
-        linkView().setErrorComment(QStringLiteral("No Error"));
-    }
+    emit replyAccepted();
     finish(0);
 }
 
@@ -470,7 +449,7 @@ void Link::checkReply()
 // with "0CM0" and report.
 void Link::recover(BadReply why)
 {
-    RecvData.clear();
+    reply_.clear();
     report(TrafficKind::Recovery);
     failure_ = why == BadReply::Length ? LinkFailure::LengthError : LinkFailure::EchoMismatch;
     auto after = [this, why] {
@@ -482,14 +461,13 @@ void Link::recover(BadReply why)
         // The recovery frame's own outcome, before the failure it ends in.
         if (wait_ && wait_->lost)
             ;  // reported as the line lost by the wait itself
-        else if (wait_ && TimeoutFlag)
-            report(TrafficKind::Timeout, {}, QString::number(TimeoutMs));
+        else if (wait_ && timedOut_)
+            report(TrafficKind::Timeout, {}, QString::number(timeoutMs));
         else if (wait_ && !text.startsWith(QLatin1String("0%%")))
             report(TrafficKind::RecoveryAnswered);
         if (text.startsWith(QLatin1String("0%%"))) {
             takeAlarm(text);
             failure_ = LinkFailure::Alarm;
-            CommErrFlag = true;
             report(TrafficKind::Alarm, {}, alarmCode_, alarmText_);
             close();
             fail(AlarmMessageFor(alarmText_));
@@ -497,7 +475,6 @@ void Link::recover(BadReply why)
             return;
         }
         close();
-        CommErrFlag = true;
         fail(why == BadReply::Length ? LengthErrorMessage() : EchoMismatchMessage());
         finish(1);
     };
@@ -518,60 +495,22 @@ void Link::finish(int result)
         done(result);
 }
 
-int Link::sendRecv(const QString &cmd, int expectedLength, const QString &arg)
-{
-    int result = -1;
-    QEventLoop loop;
-    start(cmd, expectedLength, arg, [&](int r) {
-        result = r;
-        loop.quit();
-    });
-    if (result < 0)
-        loop.exec();
-    return result;
-}
-
 int Link::sendOnly(const QString &cmd, const QString &arg)
 {
     if (inProgress_)
         return 1;
     failure_ = LinkFailure::None;
+    failureText_.clear();
     if (open() == 1)
         return 1;
-    CommErrFlag = false;
-    RecvData.clear();
+    reply_.clear();
     if (!sendFrame(cmd + arg)) {
         failure_ = LinkFailure::SendFailed;
+        failureText_ = Str(3303).arg(name());
         return 1;
     }
     return 0;
 }
 
-int Link::setCommMode()
-{
-    TimeoutMs = 1000;
-    return sendRecv(QStringLiteral("0CM"), 6, QStringLiteral("1")) == 1 ? 1 : 0;
-}
-
-void Link::startCommMode(std::function<void(int)> done)
-{
-    TimeoutMs = 1000;
-    start(QStringLiteral("0CM"), 6, QStringLiteral("1"), std::move(done));
-}
-
-int Link::reset()
-{
-    int result = 0;
-    if (open() == 1) {
-        result = 1;
-    } else if (setCommMode() == 1) {
-        result = 1;
-    } else {
-        TimeoutMs = 1000;
-        result = sendOnly(QStringLiteral("0CM3"), QString()) == 1 ? 1 : 0;
-    }
-    close();
-    return result;
-}
 
 }  // namespace kz

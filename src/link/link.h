@@ -1,13 +1,12 @@
 #pragma once
-// One controller on one port: the port, the reply timer, the outcome flags and the last reply of
-// its exchanges. Several links run side by side on one event loop; each has at most one exchange
-// in flight.
+// One controller on one port: the port, the reply timer, the outcome of its exchanges and the last
+// reply. Several links run side by side on one event loop; each has at most one exchange in flight.
 //
-// The window talks through the default link, Link::Default(): the port COMn chosen by PortNo, the
-// messages shown in message boxes, the alarm and the lamps on the main window. The free functions
-// of link/port.h and link/exchange.h forward to it. A link made for an address ("COM3",
-// "/dev/ttyUSB0", "tcp://host:4001") is quiet: it shows nothing and keeps the text of its last
-// failure instead (failureText()).
+// A link shows nothing: it keeps why its last exchange failed (lastFailure(), failureText(), the
+// alarm's code and text) and signals a good reply and an alarm, and its owner decides what the
+// user sees. A link is made for an address ("COM3", "/dev/ttyUSB0", "tcp://host:4001"), or for the
+// window's numbered port: COMn by the port number setting, kept open between operations while
+// port occupy is on, its open failures described for the window (PortFailureDetail()).
 
 #include <QObject>
 #include <QString>
@@ -21,6 +20,9 @@ namespace kz {
 enum class TrafficKind;
 
 class CommPort;
+
+// Tag of the window's numbered port.
+struct NumberedPort {};
 
 // The timer a link's reply wait ends by. Each link has a precise QTimer of its own; a test may
 // put one of its own in its place, to run the wait on a clock it controls.
@@ -52,55 +54,45 @@ enum class LinkFailure {
 class Link : public QObject {
     Q_OBJECT
 public:
-    // The window's link.
-    static Link &Default();
-
-    // A quiet link to address, owning its own port. The port opens on the first exchange and
-    // stays open until close() or forceClose().
+    // A link to address, owning its own port. The port opens on the first exchange and stays open
+    // until close() or forceClose().
     explicit Link(const QString &address, QObject *parent = nullptr);
+    // The window's link to COMn (PortNo), on the port of link/port.h.
+    explicit Link(NumberedPort, QObject *parent = nullptr);
     ~Link() override;
     Link(const Link &) = delete;
     Link &operator=(const Link &) = delete;
 
-    // The exchange's state, read and set by the callers as the window always has.
-    int TimeoutMs = 5000;      // reply time-out of the next exchange
-    bool TimeoutFlag = false;  // set when the reply timer expired
-    bool CommErrFlag = false;  // set when an exchange failed
-    QString RecvData;          // the last good reply, CR LF included
+    // Reply time-out of the next exchange.
+    int timeoutMs = 5000;
+    // The last good reply, CR LF included.
+    QString reply() const { return reply_; }
 
-    // The name the user gave ("COM3", a device path, a network address); for the default link
+    // The name the user gave ("COM3", a device path, a network address); for the numbered port
     // "COMn" by PortNo.
     QString name() const;
     // What the name resolves to: a device path or "tcp://host:port".
     QString device() const;
-    bool quiet() const { return quiet_; }
+    bool numbered() const { return numbered_; }
     CommPort &port();
 
-    // 0: the port is open and configured; 1: it could not be opened (nothing shown). A quiet
-    // link keeps the reason in failureText().
+    // 0: the port is open and configured; 1: it could not be opened (nothing shown); the reason
+    // is in failureText() (for the numbered port also in PortFailureDetail()).
     int open();
     // Starts opening the port in the background where that is possible (a network port's
     // connection); the first exchange then waits only for what is left of it.
     void prepare();
-    // Closes the port; the default link keeps it open while PortOccupy is on.
+    // Closes the port; the numbered port stays open while PortOccupy is on.
     void close();
     // Closes the port whatever PortOccupy says.
     void forceClose();
 
-    // Sends cmd + arg and calls done(0) once a good reply is in RecvData, done(1) after a failure
-    // (shown, or kept in failureText() by a quiet link). The wait runs on the event loop; done may
-    // run before start returns (port not openable, an exchange already in flight).
+    // Sends cmd + arg and calls done(0) once a good reply is in reply(), done(1) after a failure
+    // (lastFailure() and failureText() say which). The wait runs on the event loop; done may run
+    // before start returns (port not openable, an exchange already in flight).
     void start(const QString &cmd, int expectedLength, const QString &arg, std::function<void(int)> done);
-    // start() waited for on a local event loop, window events running meanwhile.
-    int sendRecv(const QString &cmd, int expectedLength, const QString &arg);
     // Sends cmd + arg and waits for nothing.
     int sendOnly(const QString &cmd, const QString &arg);
-    // "0CM" + "1" with a 1000 ms time-out, waited for.
-    int setCommMode();
-    // The same without waiting.
-    void startCommMode(std::function<void(int)> done);
-    // Communication mode, then the reset frame "0CM3"; the port is closed (honouring occupy).
-    int reset();
 
     bool inProgress() const { return inProgress_; }
     // Ends the exchange in flight at once, whether it waits for a network connection or for a
@@ -110,20 +102,27 @@ public:
     LinkFailure lastFailure() const { return failure_; }
     // Installs t (not owned) as the reply timer; nullptr restores the link's own.
     void setReplyTimer(ReplyTimer *t) { testTimer_ = t; }
-    // A quiet link's last failure: what the window would have shown, lines joined by spaces.
+    // The last failure as a user would be told it, lines joined by spaces.
     QString failureText() const { return failureText_; }
+    // When the line was lost: the system's reason, if it gave one.
+    QString lostReason() const { return lostReason_; }
     // The code and text of the last alarm reply this link received.
     QString alarmCode() const { return alarmCode_; }
     QString alarmText() const { return alarmText_; }
 
+signals:
+    // A reply passed every check.
+    void replyAccepted();
+    // The controller answered with an alarm (code: two hex digits; text: empty outside the table).
+    void alarmReceived(const QString &code, const QString &text);
+
 private:
-    Link();
     struct Wait;
     enum class BadReply { Length, Echo };
 
     void openThen(std::function<void(bool)> next);
     void send(const QString &cmd, int expectedLength, const QString &arg);
-    void quietOpenFailed();
+    void addressOpenFailed();
     // Ends a wait that stop() cut short.
     void stopped();
     void openFailed(const QString &reason);
@@ -138,8 +137,7 @@ private:
     void takeAlarm(const QString &reply);
     ReplyTimer &timer();
 
-    const bool default_;
-    const bool quiet_;
+    const bool numbered_;
     QString address_;
     QString device_;
     std::unique_ptr<CommPort> ownPort_;
@@ -154,6 +152,9 @@ private:
     QString failureText_;
     QString alarmCode_;
     QString alarmText_;
+    QString lostReason_;
+    QString reply_;
+    bool timedOut_ = false;
     // The exchange in flight.
     QString echoKey_;
     int expectedLength_ = 0;

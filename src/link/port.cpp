@@ -5,7 +5,6 @@
 #include "link/port_settings.h"
 #include "link/comm_port.h"
 #include "link/link.h"
-#include "link/link_view.h"
 #include "link/port_diag.h"
 #include "link/qt_comm_port.h"
 
@@ -120,16 +119,6 @@ QString PortDevicePath(int portNo)
 #endif
 }
 
-int OpenCommPort()
-{
-    return Link::Default().open();
-}
-
-void CloseCommPort()
-{
-    Link::Default().close();
-}
-
 int TestOpenPort(int candidate)
 {
     if (candidate < 1 || candidate > 32)
@@ -139,15 +128,11 @@ int TestOpenPort(int candidate)
     return OpenPortNumber(Port(), candidate, &device, &error);
 }
 
-void ReleasePortLamp()
-{
-    ForceClosePort();
-    linkView().setPortLampVisible(false);
-}
-
 void ForceClosePort()
 {
-    Link::Default().forceClose();
+    CommPort &p = Port();
+    if (p.isOpen())
+        p.close();
 }
 
 }  // namespace kz

@@ -28,18 +28,12 @@ QString NetworkTarget(const QString &link);
 // Opens COMn on port with the line settings of BaudIndex (nothing when port is open already).
 // 0: open; 1: not, with *device what the number resolved to and *error the port's own words.
 int OpenPortNumber(CommPort &port, int number, QString *device, QString *error);
-// 0: port open and ready; 1: it could not be opened (no message shown).
-int OpenCommPort();
-// Why the last OpenCommPort failed, as lines each preceded by "\r\n" in the current language, so
+// Why the numbered port's last open failed, as lines each preceded by "\r\n" in the current language, so
 // that a message takes them on as it is: MsgOk(Str(215) + PortFailureDetail()). Empty when the
 // last open succeeded.
 QString PortFailureDetail();
-// Closes the port unless PortOccupy is on.
-void CloseCommPort();
 // Opens candidate instead of PortNo, leaving PortNo alone (the Options dialog's port probe).
 int TestOpenPort(int candidate);
-// Closes the port whatever PortOccupy says and hides the green port lamp.
-void ReleasePortLamp();
 // Closes the port whatever PortOccupy says (time-out, program exit).
 void ForceClosePort();
 

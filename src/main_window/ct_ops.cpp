@@ -4,10 +4,8 @@
 #include "core/strings.h"
 #include "files/data_state.h"
 #include "link/ct_frames.h"
-#include "link/exchange.h"
 #include "link/frmTrance.h"
 #include "link/port.h"
-#include "main_window/bracket.h"
 #include "main_window/frmMain.h"
 #include "params/data_image.h"
 #include "params/parameter_set.h"
@@ -50,7 +48,7 @@ void frmMain::readAtStartup()
 
 void frmMain::readAndShow(bool ask)
 {
-    Bracket bracket(this);
+    Hold hold = holdBracketed();
     if (ask && !AcceptFocusedField())
         return;
     if (ask) {
@@ -70,97 +68,111 @@ void frmMain::readAndShow(bool ask)
             return;
         }
     }
-    if (readControllerBlocks() == 1) {
-        MsgOk(Str(212) + PortFailureDetail());
-        CommErrFlag = false;
-        return;
-    }
-    CopyStagedToCurrent();
-    ScreenFill();
-    DataName = Str(213);
-    DataPath.clear();
-    ShowDataName();
-    DataChanged = false;
+    readControllerBlocks([this, hold](const Outcome &outcome) {
+        if (!outcome.ok()) {
+            MsgOk(Str(212) + portFailureDetail(outcome));
+            return;
+        }
+        CopyStagedToCurrent();
+        ScreenFill();
+        DataName = Str(213);
+        DataPath.clear();
+        ShowDataName();
+        DataChanged = false;
+    });
 }
 
-int frmMain::readControllerBlocks()
+void frmMain::readControllerBlocks(std::function<void(const Outcome &)> done)
 {
-    Busy busy(this);
-    TransferWindow trance(this);
-    trance->lblSetumei()->setText(Str(201));
-    auto fail = [] {
-        CloseCommPort();
-        return 1;
-    };
-    if (OpenCommPort() == 1 || SetCommMode() == 1)
-        return fail();
-    trance->lblSetumei()->setText(Str(202));
-    trance->prgBar1()->setMaximum(6);
-    for (int i = 1; i <= kReadBlockCount; ++i) {
-        TimeoutMs = kBlockTimeoutMs;
-        if (SendRecvCt(QLatin1String(kReadCommand), kBlockReplyLength, QLatin1String(kReadBlocks[i - 1])) == 1)
-            return fail();
-        BlockImage[i] = RecvData;
-        trance->prgBar1()->setValue(i);
-    }
-    // Replies that passed the link's checks but carry no hexadecimal data are not staged.
-    if (!StageReadReplies())
-        return fail();
-    CommErrFlag = false;
-    CloseCommPort();
-    return 0;
+    auto trance = std::make_shared<TransferWindow>(this);
+    (*trance)->lblSetumei()->setText(Str(201));
+    auto progress = connect(session_.get(), &ControllerSession::stepDone, this, [trance](int step, int) {
+        // The first step is the communication mode; then one step per block.
+        if (step == 1) {
+            (*trance)->lblSetumei()->setText(Str(202));
+            (*trance)->prgBar1()->setMaximum(6);
+        } else {
+            (*trance)->prgBar1()->setValue(step - 1);
+        }
+    });
+    session_->readParameters([this, trance, progress, done = std::move(done)](const Outcome &outcome,
+                                                                              const ParameterSet &set) mutable {
+        disconnect(progress);
+        const QStringList replies = session_->readReplies();
+        for (int i = 0; i < replies.size(); ++i)
+            BlockImage[i + 1] = replies[i];
+        if (outcome.ok())
+            StagedSet = set;
+        else
+            showFailure(outcome);
+        closePort();
+        trance.reset();
+        done(outcome);
+    });
 }
 
 void frmMain::cmdLoadtoCt_Click()
 {
-    Bracket bracket(this);
+    Hold hold = holdBracketed();
     if (!AcceptFocusedField() || TakeScreen() == 1)
         return;
     if (prompts().message(Str(216), MsgButtons::OkCancel, MsgIcon::Question) != MsgAnswer::Ok)
         return;
-    if (OpenCommPort() == 1) {
-        MsgOk(Str(215) + PortFailureDetail());  // tell the user, as a read does, rather than ending silently
-        return;
-    }
-    if (SetCommMode() == 1) {
-        CommErrFlag = false;
-        return;
-    }
-    if (BuildWriteBlocks(ParameterGroupsActive()) == 1)
-        return;
-    if (writeControllerBlocks() == 1) {
-        MsgOk(Str(217));
-        return;
-    }
-    if (prompts().message(StrLines({218, 219}), MsgButtons::OkCancel, MsgIcon::Question) == MsgAnswer::Ok) {
-        if (ResetCt() == 1)
+    session_->setCommunicationMode([this, hold](const Outcome &mode) {
+        if (!mode.ok()) {
+            // A port that did not open is said, as a read says it, rather than ending silently.
+            if (mode.kind == Outcome::Kind::PortFailure)
+                MsgOk(Str(215) + PortFailureDetail());
+            else
+                showFailure(mode);
             return;
-        MsgOk(Str(220));
-    }
-    DataChanged = false;
-    CloseCommPort();
+        }
+        if (BuildWriteBlocks(ParameterGroupsActive()) == 1)
+            return;
+        writeControllerBlocks([this, hold](const Outcome &written) {
+            if (!written.ok()) {
+                MsgOk(Str(217));
+                return;
+            }
+            if (prompts().message(StrLines({218, 219}), MsgButtons::OkCancel, MsgIcon::Question) != MsgAnswer::Ok) {
+                DataChanged = false;
+                closePort();
+                return;
+            }
+            session_->reset([this, hold](const Outcome &reset) {
+                closePort();
+                if (!reset.ok()) {
+                    showFailure(reset);
+                    return;
+                }
+                MsgOk(Str(220));
+                DataChanged = false;
+            });
+        });
+    });
 }
 
-int frmMain::writeControllerBlocks()
+void frmMain::writeControllerBlocks(std::function<void(const Outcome &)> done)
 {
-    Busy busy(this);
-    TransferWindow trance(this);
-    trance->prgBar1()->setMaximum(7);
-    trance->lblSetumei()->setText(Str(214));
-    auto fail = [] {
-        CloseCommPort();
-        return 1;
-    };
-    if (OpenCommPort() == 1 || SetCommMode() == 1)
-        return fail();
-    for (int i : WriteSlots(ParameterGroupsActive())) {
-        TimeoutMs = kBlockTimeoutMs;
-        if (SendRecvCt(QLatin1String(kWriteCommand), kBlockReplyLength, BlockImage[i]) == 1)
-            return fail();
-        trance->prgBar1()->setValue(i);
-    }
-    CloseCommPort();
-    return 0;
+    auto trance = std::make_shared<TransferWindow>(this);
+    (*trance)->prgBar1()->setMaximum(7);
+    (*trance)->lblSetumei()->setText(Str(214));
+    const QList<int> sent = WriteSlots(ParameterGroupsActive());
+    auto progress = connect(session_.get(), &ControllerSession::stepDone, this, [trance, sent](int step, int) {
+        // The first step is the communication mode; then one step per block sent.
+        if (step >= 2 && step - 2 < sent.size())
+            (*trance)->prgBar1()->setValue(sent[step - 2]);
+    });
+    session_->writeParameters(CurrentSet, ParameterGroupsActive(),
+                              [this, trance, progress, done = std::move(done)](const Outcome &outcome,
+                                                                               const WriteAccount &) mutable {
+                                  disconnect(progress);
+                                  if (!outcome.ok())
+                                      showFailure(outcome);
+                                  closePort();
+                                  trance.reset();
+                                  done(outcome);
+                              });
 }
 
 }  // namespace kz

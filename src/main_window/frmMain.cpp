@@ -88,8 +88,12 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     connectMenus();
     applyIcons();
     saveData = [this] { return cmdSaveFile_Click(); };
+    link_ = std::make_unique<Link>(NumberedPort{}, this);
+    session_ = std::make_unique<ControllerSession>(*link_);
+    // Every good reply clears the alarm display; an alarm reply shows its code and text.
+    connect(link_.get(), &Link::replyAccepted, this, &frmMain::clearAlarm);
+    connect(link_.get(), &Link::alarmReceived, this, &frmMain::showAlarm);
     loadForm();
-    SetLinkView(this);
     SetPromptParent(this);
     connect(&portLampTimer_, &QTimer::timeout, this, &frmMain::updatePortLamp);
     portLampTimer_.start(100);
@@ -97,7 +101,8 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui:
 
 frmMain::~frmMain()
 {
-    SetLinkView(nullptr);
+    // An operation still in flight ends here without calling back into the window.
+    session_.reset();
     SetPromptParent(nullptr);
     if (g_instance == this)
         g_instance = nullptr;
@@ -187,7 +192,7 @@ void frmMain::connectMenus()
     onTrigger(ui->mnuModeGaibu, [this] { mnuModeGaibu_Click(); });
     onTrigger(ui->mnuModeTrancefer, [this] { mnuModeTrancefer_Click(); });
     onTrigger(ui->mnuViewCtVersion, [this] { mnuViewCtVersion_Click(); });
-    onTrigger(ui->mnuShowInpOutp, [this] { ShowInputOutput(this, [this] { mnuViewCommLog_Click(); }); });
+    onTrigger(ui->mnuShowInpOutp, [this] { ShowInputOutput(this, *link_, [this] { mnuViewCommLog_Click(); }); });
     // The log only shows what the link does, so it stays reachable while an operation runs.
     connect(ui->mnuViewCommLog, &QAction::triggered, this, &frmMain::mnuViewCommLog_Click);
     // Printing.
@@ -387,7 +392,7 @@ void frmMain::updatePortLamp()
 {
     ui->imgPortGreen->setVisible(Port().isOpen());
     // A close that arrived while an operation was talking to the controller.
-    if (closePending_ && !isBusy() && !ExchangeInProgress()) {
+    if (closePending_ && !talking()) {
         closePending_ = false;
         close();
     }
@@ -480,11 +485,11 @@ void frmMain::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
-    if (isBusy() || ExchangeInProgress()) {
+    if (talking()) {
         // Never tear down under an operation that is waiting for the controller; close when it ends.
         // A shuttle run would never end by itself: ask it to stop at its next arrival.
         closePending_ = true;
-        MoveStopRequest = true;
+        moveStopRequested_ = true;
         event->ignore();
         emit closeDeferred();
         return;
@@ -513,7 +518,7 @@ bool frmMain::closeAllowed()
     }
     if (prompts().message(Str(222), MsgButtons::OkCancel, MsgIcon::Question) != MsgAnswer::Ok)
         return false;
-    ForceClosePort();
+    link_->forceClose();
     return true;
 }
 
@@ -521,7 +526,7 @@ void frmMain::unloadForm()
 {
     closing_ = true;
     SavePortNo();
-    ForceClosePort();
+    link_->forceClose();
     portLampTimer_.stop();
     const auto windows = QApplication::topLevelWidgets();
     for (QWidget *w : windows)
@@ -541,24 +546,59 @@ frmMain::Busy::~Busy()
         --window_->busy_;
 }
 
-void frmMain::setAlarmLampVisible(bool visible)
+frmMain::Hold frmMain::holdBracketed()
 {
-    ui->imgAlarmLed->setVisible(visible);
+    disableCommandButtons();
+    disableFileMenu();
+    ++busy_;
+    return Hold(this, [](void *w) {
+        auto *window = static_cast<frmMain *>(w);
+        --window->busy_;
+        window->enableCommandButtons();
+        window->enableFileMenu();
+    });
 }
 
-void frmMain::setAlarmNo(const QString &code)
+frmMain::Hold frmMain::holdBusy()
+{
+    ++busy_;
+    return Hold(this, [](void *w) { --static_cast<frmMain *>(w)->busy_; });
+}
+
+void frmMain::showAlarm(const QString &code, const QString &text)
 {
     ui->lblAlarmNo->setText(code);
-}
-
-void frmMain::setErrorComment(const QString &text)
-{
+    ui->imgAlarmLed->setVisible(true);
     ui->lblErrorComment->setText(text);
 }
 
-void frmMain::setPortLampVisible(bool visible)
+void frmMain::clearAlarm()
 {
-    ui->imgPortGreen->setVisible(visible);
+    ui->imgAlarmLed->setVisible(false);
+    ui->lblErrorComment->setText(QStringLiteral("No Error"));
+}
+
+void frmMain::showFailure(const Outcome &outcome)
+{
+    const QString message = FailureMessage(outcome);
+    if (!message.isEmpty())
+        MsgOk(message);
+}
+
+QString frmMain::portFailureDetail(const Outcome &outcome)
+{
+    return outcome.kind == Outcome::Kind::PortFailure ? PortFailureDetail() : QString();
+}
+
+void frmMain::sayNotConnected(const Outcome &outcome)
+{
+    showFailure(outcome);
+    MsgOk(Str(215) + portFailureDetail(outcome));
+}
+
+void frmMain::closePort()
+{
+    link_->close();
 }
 
 }  // namespace kz

@@ -7,7 +7,7 @@
 //   (operation files)   read, write, files, verification, move, mode and version
 
 #include "core/prompts.h"
-#include "link/link_view.h"
+#include "link/controller_session.h"
 #include "params/check_chain.h"
 
 #include <QMainWindow>
@@ -27,14 +27,11 @@ namespace kz {
 
 class FieldRules;
 
-// Set by Stop while a move runs; a Repeat run ends at its next arrival at position 1.
-extern bool MoveStopRequest;
-
 // The show-parameters option and the homing-parameters option (Options dialog).
 extern bool ShowParametersOption;
 extern bool HomingParametersOption;
 
-class frmMain : public QMainWindow, public LinkView {
+class frmMain : public QMainWindow {
     Q_OBJECT
 public:
     explicit frmMain(QWidget *parent = nullptr);
@@ -102,12 +99,17 @@ public:
     // The data name of a file: its name without folder and without its last four characters.
     static QString DataNameOf(const QString &fileName);
 
-    // Controller read and write (ct_ops.cpp).
+    // The window's controller: the session every operation talks through, on the numbered port.
+    ControllerSession &session() { return *session_; }
+    Link &link() { return *link_; }
+    // True while an operation runs (a close request waits for it) or an exchange is in flight.
+    bool talking() const { return isBusy() || link_->inProgress(); }
+
+    // Controller read and write (ct_ops.cpp). Each returns at once; the operation runs on the
+    // event loop with the command buttons and the File menu off until it ends.
     void cmdGetfromCt_Click();
     void readAtStartup();
-    int readControllerBlocks();
     void cmdLoadtoCt_Click();
-    int writeControllerBlocks();
 
     // Verification (verify_ops.cpp).
     void cmdShogoCt_Click();
@@ -118,6 +120,8 @@ public:
 
     // Move mode (move_ops.cpp).
     void cmdSelectMove_Click();
+    // Set by Stop while a move runs; a Repeat run ends at its next arrival at position 1.
+    bool moveStopRequested() const { return moveStopRequested_; }
     void cmdHome_Click();
     void cmdStop_Click();
     void cmdReset_Click();
@@ -167,11 +171,9 @@ public:
     };
     bool isBusy() const { return busy_ > 0; }
 
-    // LinkView
-    void setAlarmLampVisible(bool visible) override;
-    void setAlarmNo(const QString &code) override;
-    void setErrorComment(const QString &text) override;
-    void setPortLampVisible(bool visible) override;
+    // The alarm lamp, code and text of the status area.
+    void showAlarm(const QString &code, const QString &text);
+    void clearAlarm();
 
 signals:
     // The close was refused because an operation was running; it will be retried when it ends.
@@ -200,6 +202,26 @@ private:
     // The shared file dialog: each use sets only what it names, the rest stays from the last use.
     FileDialogResult showFileDialog(bool save);
     void readAndShow(bool ask);
+    // An operation's hold on the window: the command buttons and File menu off (bracketed) or
+    // only a close held back, until the last copy is gone.
+    using Hold = std::shared_ptr<void>;
+    Hold holdBracketed();
+    Hold holdBusy();
+    // Reads the controller's blocks into the staging set behind the transfer window, then calls
+    // done(true); after a failure the link's message has been shown and done(false, outcome) runs.
+    void readControllerBlocks(std::function<void(const Outcome &)> done);
+    // The write's blocks behind the transfer window.
+    void writeControllerBlocks(std::function<void(const Outcome &)> done);
+    // The link's message for a failed outcome, where it has one.
+    void showFailure(const Outcome &outcome);
+    // What the port's open failure adds to a message (empty unless the port failed to open).
+    static QString portFailureDetail(const Outcome &outcome);
+    // The port or the communication mode failed before a command: the link's message, if any,
+    // then "Communication error occurs!" with what the port's failure adds.
+    void sayNotConnected(const Outcome &outcome);
+    // Closes the port unless port occupy keeps it open.
+    void closePort();
+    void moveStep(const Hold &hold, int target);
 
     FileDialogRequest CommonDialog1;
     // The folder of the last file chosen in a file dialog; bare names of Save resolve against it.
@@ -207,6 +229,9 @@ private:
     std::unique_ptr<Ui::frmMain> ui;
     std::unique_ptr<FieldRules> rules_;
     QTimer portLampTimer_;
+    std::unique_ptr<Link> link_;
+    std::unique_ptr<ControllerSession> session_;
+    bool moveStopRequested_ = false;
     int busy_ = 0;
     // The sensor and homing fields do not show CurrentSet: it was filled while they were hidden.
     bool groupFieldsBehind_ = false;

@@ -2,9 +2,7 @@
 
 #include "core/prompts.h"
 #include "core/strings.h"
-#include "link/exchange.h"
 #include "link/port.h"
-#include "main_window/bracket.h"
 #include "main_window/frmMain.h"
 #include "ui_frmMain.h"
 
@@ -12,7 +10,7 @@ namespace kz {
 
 bool frmMain::refuseWhileBusy()
 {
-    if (!isBusy() && !ExchangeInProgress())
+    if (!talking())
         return false;
     prompts().beep();
     return true;
@@ -22,44 +20,59 @@ void frmMain::mnuModeGaibu_Click()
 {
     if (refuseWhileBusy())
         return;
-    Bracket bracket(this);
-    if (OpenCommPort() == 1 || SetCommMode() == 1) {
-        MsgOk(Str(215) + PortFailureDetail());
-        return;
-    }
-    TimeoutMs = 5000;
-    if (SendRecvCt(QStringLiteral("0CM0"), 6, QString()) == 1)
-        return;
-    if (RecvData.left(4) == QLatin1String("0CM0")) {
-        ui->imgAlarmLed->hide();
-        MsgOk(Str(229));
-    }
+    Hold hold = holdBracketed();
+    session_->setCommunicationMode([this, hold](const Outcome &mode) {
+        if (!mode.ok()) {
+            sayNotConnected(mode);
+            return;
+        }
+        session_->setExternalMode([this, hold](const Outcome &external) {
+            if (external.ok()) {
+                ui->imgAlarmLed->hide();
+                MsgOk(Str(229));
+            } else {
+                // A reply that echoes something else than "0CM0" is taken as it is, without a word.
+                showFailure(external);
+            }
+        });
+    });
 }
 
 void frmMain::mnuModeTrancefer_Click()
 {
     if (refuseWhileBusy())
         return;
-    Bracket bracket(this);
-    const bool switched = OpenCommPort() == 0 && SetCommMode() == 0;
-    MsgOk(switched ? Str(230) : Str(215) + PortFailureDetail());
+    Hold hold = holdBracketed();
+    session_->setCommunicationMode([this, hold](const Outcome &mode) {
+        if (mode.ok()) {
+            MsgOk(Str(230));
+            return;
+        }
+        sayNotConnected(mode);
+    });
 }
 
 void frmMain::mnuViewCtVersion_Click()
 {
     if (refuseWhileBusy())
         return;
-    Bracket bracket(this);
-    if (OpenCommPort() == 1 || SetCommMode() == 1) {
-        MsgOk(Str(215) + PortFailureDetail());
-    } else {
-        TimeoutMs = 5000;
-        if (SendRecvCt(QStringLiteral("0RV"), 11, QString()) == 1)
-            MsgOk(Str(231));
-        else
-            MsgOk(Str(232) + RecvData.mid(3, 3) + Str(233));
-    }
-    CloseCommPort();
+    Hold hold = holdBracketed();
+    session_->setCommunicationMode([this, hold](const Outcome &mode) {
+        if (!mode.ok()) {
+            sayNotConnected(mode);
+            closePort();
+            return;
+        }
+        session_->readVersion([this, hold](const Outcome &read, const QString &version) {
+            if (read.ok()) {
+                MsgOk(Str(232) + version + Str(233));
+            } else {
+                showFailure(read);
+                MsgOk(Str(231));
+            }
+            closePort();
+        });
+    });
 }
 
 }  // namespace kz

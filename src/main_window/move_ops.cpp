@@ -3,81 +3,100 @@
 #include "core/fit_text.h"
 #include "core/prompts.h"
 #include "core/strings.h"
-#include "link/exchange.h"
 #include "link/port.h"
 #include "main_window/frmMain.h"
 #include "ui_frmMain.h"
 
 namespace kz {
 
-bool MoveStopRequest = false;
-
 void frmMain::cmdSelectMove_Click()
 {
-    Busy busy(this);
+    Hold busy = holdBusy();
     disableMoveControls();
-    MoveStopRequest = false;
-    if (OpenCommPort() == 1 || SetCommMode() == 1) {
-        MsgOk(Str(215) + PortFailureDetail());
-    } else {
-        int target = ui->optPosiNo_0->isChecked() ? 1 : 2;
-        for (;;) {
-            const QString text = QString::number(target, 16).toUpper();
-            TimeoutMs = 5000;
-            if (SendRecvCt(QStringLiteral("0MP"), 12, text) == 1)
-                break;
-            ui->lblKanryoNo->setText(text);
-            FitCaption(ui->lblKanryoNo);
-            if (!ui->optPosiNo_2->isChecked())
-                break;
-            target = target == 1 ? 2 : 1;
-            if (text == QLatin1String("1") && MoveStopRequest)
-                break;
+    moveStopRequested_ = false;
+    const int target = ui->optPosiNo_0->isChecked() ? 1 : 2;
+    session_->setCommunicationMode([this, busy, target](const Outcome &mode) {
+        if (!mode.ok()) {
+            sayNotConnected(mode);
+            enableMoveControls();
+            closePort();
+            return;
         }
-    }
-    enableMoveControls();
-    CloseCommPort();
+        moveStep(busy, target);
+    });
+}
+
+// One move of a run: to target, then (Repeat) to the other position, until a stop is asked for
+// at an arrival at position 1.
+void frmMain::moveStep(const Hold &busy, int target)
+{
+    session_->move(target, [this, busy, target](const Outcome &moved) {
+        const auto end = [this] {
+            enableMoveControls();
+            closePort();
+        };
+        if (!moved.ok()) {
+            showFailure(moved);
+            end();
+            return;
+        }
+        const QString text = QString::number(target, 16).toUpper();
+        ui->lblKanryoNo->setText(text);
+        FitCaption(ui->lblKanryoNo);
+        if (!ui->optPosiNo_2->isChecked() || (target == 1 && moveStopRequested_)) {
+            end();
+            return;
+        }
+        moveStep(busy, target == 1 ? 2 : 1);
+    });
 }
 
 void frmMain::cmdHome_Click()
 {
-    Busy busy(this);
+    Hold busy = holdBusy();
     disableMoveControls();
-    if (OpenCommPort() == 1 || SetCommMode() == 1) {
-        MsgOk(Str(215) + PortFailureDetail());
-    } else {
-        TimeoutMs = 5000;
-        if (SendRecvCt(QStringLiteral("0MP"), 12, QStringLiteral("0")) == 0) {
-            ui->lblKanryoNo->setText(Str(460));
-            FitCaption(ui->lblKanryoNo);
-            CloseCommPort();
+    session_->setCommunicationMode([this, busy](const Outcome &mode) {
+        if (!mode.ok()) {
+            sayNotConnected(mode);
+            enableMoveControls();
+            return;
         }
-    }
-    enableMoveControls();
+        session_->home([this, busy](const Outcome &homed) {
+            if (homed.ok()) {
+                ui->lblKanryoNo->setText(Str(460));
+                FitCaption(ui->lblKanryoNo);
+                closePort();
+            } else {
+                showFailure(homed);
+            }
+            enableMoveControls();
+        });
+    });
 }
 
 void frmMain::cmdStop_Click()
 {
     if (!ui->cmdSelectMove->isEnabled())
-        MoveStopRequest = true;
+        moveStopRequested_ = true;
 }
 
 void frmMain::cmdReset_Click()
 {
     if (refuseWhileBusy())
         return;
-    Busy busy(this);
-    if (OpenCommPort() == 1) {
-        MsgOk(Str(215) + PortFailureDetail());
-    } else {
-        TimeoutMs = 5000;
-        if (SendRecvCt(QStringLiteral("0%C"), 7, QString()) == 0 && SetCommMode() == 0) {
+    Hold busy = holdBusy();
+    session_->resetAlarm([this, busy](const Outcome &reset) {
+        if (reset.ok()) {
             ui->lblAlarmNo->clear();
             ui->lblErrorComment->clear();
             ui->imgAlarmLed->hide();
+        } else if (reset.kind == Outcome::Kind::PortFailure) {
+            MsgOk(Str(215) + PortFailureDetail());
+        } else {
+            showFailure(reset);
         }
-    }
-    CloseCommPort();
+        closePort();
+    });
 }
 
 }  // namespace kz

@@ -5,7 +5,6 @@
 #include "files/data_file.h"
 #include "files/data_state.h"
 #include "files/verify.h"
-#include "link/port.h"
 #include "main_window/bracket.h"
 #include "main_window/frmMain.h"
 
@@ -13,7 +12,6 @@ namespace kz {
 
 void frmMain::cmdShogoCt_Click()
 {
-    Bracket bracket(this);
     verifyWithController();
 }
 
@@ -30,9 +28,16 @@ void frmMain::mnuShogoFile_Click()
 
 void frmMain::verifyWithController()
 {
-    if (AcceptFocusedField() && TakeScreen() == 0 && readControllerBlocks() == 0)
-        VerifyReport(ParameterGroupsActive());
-    CloseCommPort();
+    Hold hold = holdBracketed();
+    if (!AcceptFocusedField() || TakeScreen() == 1) {
+        closePort();
+        return;
+    }
+    readControllerBlocks([this, hold](const Outcome &outcome) {
+        if (outcome.ok())
+            VerifyReport(ParameterGroupsActive());
+        closePort();
+    });
 }
 
 void frmMain::verifyWithFile()

@@ -79,9 +79,7 @@ void MainWindowShots(const QString &dir, const QString &lang)
     ShowParametersOption = false;
     window.ApplyShowParametersLayout();
     Save(&window, dir, QStringLiteral("main-move-") + lang);
-    window.setAlarmNo(QStringLiteral("0B"));
-    window.setAlarmLampVisible(true);
-    window.setErrorComment(Str(271));
+    window.showAlarm(QStringLiteral("0B"), Str(271));
     Save(&window, dir, QStringLiteral("main-alarm-") + lang);
 }
 

@@ -3,9 +3,6 @@
 #include "core/paths.h"
 #include "core/settings.h"
 #include "core/strings.h"
-#include "link/alarm.h"
-#include "link/exchange.h"
-#include "link/link_view.h"
 #include "link/port.h"
 #include "link/port_diag.h"
 #include "files/data_state.h"
@@ -13,6 +10,7 @@
 #include "params/check_chain.h"
 #include "params/data_image.h"
 #include "params/parameter_set.h"
+#include "support/window_link.h"
 
 #include <QSettings>
 
@@ -22,20 +20,13 @@ TestEnv::TestEnv()
 {
     SetConfigDirOverride(dir_.path());
     ForceClosePort();
+    windowLink().clear();
     ClearOpenFailure();
     PortNo = 1;
     PortOccupy = true;
     BaudIndex = 0;
-    TimeoutMs = 5000;
-    TimeoutFlag = false;
-    CommErrFlag = false;
-    RecvData.clear();
-    AlarmData.clear();
-    AlarmText.clear();
     LangOffset = kEnglishOffset;
     LanguageSetting = 0;
-    SetLinkView(nullptr);
-    RecordedView() = RecordedLinkView();
     StagedSet = ParameterSet();
     CurrentSet = ParameterSet();
     BlockImage.clear();
@@ -49,7 +40,6 @@ TestEnv::TestEnv()
 TestEnv::~TestEnv()
 {
     ForceClosePort();
-    SetLinkView(nullptr);
     SetConfigDirOverride(QString());
 }
 

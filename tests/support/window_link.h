@@ -1,0 +1,102 @@
+#pragma once
+// The numbered port's link as the main window uses it, for tests of single exchanges: each
+// exchange is waited for, a failure's message is shown the way the window shows it, and the
+// alarm display is kept as the window's status area would show it.
+
+#include "core/prompts.h"
+#include "link/controller_session.h"
+#include "link/link.h"
+
+#include <QTest>
+
+#include <memory>
+#include <optional>
+
+namespace kz::test {
+
+class WindowLink {
+public:
+    // On a numbered-port link of its own.
+    WindowLink() : own_(std::make_unique<Link>(NumberedPort{})), link(*own_) { watch(); }
+    // On a link owned elsewhere (a main window's, which shows the alarm itself).
+    explicit WindowLink(Link &external) : link(external) { watch(); }
+    WindowLink(const WindowLink &) = delete;
+    WindowLink &operator=(const WindowLink &) = delete;
+
+    void watch()
+    {
+        QObject::connect(&link, &Link::replyAccepted, &link, [this] {
+            alarmLamp = false;
+            errorComment = QStringLiteral("No Error");
+        });
+        QObject::connect(&link, &Link::alarmReceived, &link, [this](const QString &code, const QString &text) {
+            alarmNo = code;
+            alarmLamp = true;
+            errorComment = text;
+        });
+    }
+
+    // One exchange, waited for: 0 with the reply in link.reply(), 1 after a failure whose message
+    // (if it has one) has been shown.
+    int exchange(const QString &cmd, int expectedLength, const QString &arg)
+    {
+        int result = -1;
+        link.start(cmd, expectedLength, arg, [&result](int r) { result = r; });
+        if (!QTest::qWaitFor([&] { return result >= 0; }, 600000))
+            return -1;
+        if (result == 1) {
+            const QString message = FailureMessage(OutcomeOf(link));
+            if (!message.isEmpty())
+                MsgOk(message);
+        }
+        return result;
+    }
+    bool failed() const { return link.lastFailure() != LinkFailure::None; }
+    // As a new test finds it.
+    void clear()
+    {
+        link.forceClose();
+        link.timeoutMs = 5000;
+        alarmLamp = false;
+        alarmNo.clear();
+        errorComment = QStringLiteral("No Error");
+    }
+
+private:
+    std::unique_ptr<Link> own_;
+
+public:
+    Link &link;
+    bool alarmLamp = false;
+    QString alarmNo;
+    QString errorComment = QStringLiteral("No Error");
+};
+
+// The one WindowLink of a test that needs no window (TestEnv resets it for every test).
+inline WindowLink &windowLink()
+{
+    static WindowLink *w = new WindowLink;  // lives as long as the test program
+    return *w;
+}
+
+// Runs one session operation to its end: start(done) starts it. True when it succeeded.
+template <class Start>
+bool RunToEnd(Start start)
+{
+    std::optional<bool> ok;
+    start([&ok](const Outcome &outcome, const auto &...) { ok = outcome.ok(); });
+    return QTest::qWaitFor([&ok] { return ok.has_value(); }, 600000) && *ok;
+}
+
+// Waits until the window's operation has ended (its questions answered by the test's prompts).
+// w is the window, a pointer to it or its owner.
+template <class W>
+bool WaitForIdle(W &w, int ms = 60000)
+{
+    if constexpr (requires { w.talking(); })
+        return QTest::qWaitFor([&w] { return !w.talking(); }, ms);
+    else
+        return WaitForIdle(*w, ms);
+}
+
+}  // namespace kz::test
