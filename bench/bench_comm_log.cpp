@@ -14,7 +14,7 @@
 #include "link/port.h"
 #include "main_window/frmMain.h"
 #include "params/data_image.h"
-#include "params/parameter_set.h"
+#include "params/parameter_document.h"
 #include "support/scripted_prompts.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
@@ -80,8 +80,9 @@ bool Transfers(frmMain &window, int rounds, const char *label)
             return false;
         reads.push_back(t.nsecsElapsed() / 1e6);
     }
-    CopyStagedToCurrent();
-    if (BuildWriteBlocks(true) != 0)
+    ParameterDocument &document = window.document();
+    document.makeStagedCurrent();
+    if (BuildWriteBlocks(document.current, document.blocks, true) != 0)
         return false;
     for (int i = 0; i < rounds; ++i) {
         QElapsedTimer t;

@@ -9,7 +9,7 @@
 #include "link/port.h"
 #include "main_window/frmMain.h"
 #include "params/data_image.h"
-#include "params/parameter_set.h"
+#include "params/parameter_document.h"
 #include "support/scripted_prompts.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
@@ -62,8 +62,9 @@ int main(int argc, char *argv[])
             return 1;
         reads.push_back(t.nsecsElapsed() / 1e6);
     }
-    CopyStagedToCurrent();
-    if (BuildWriteBlocks(true) != 0)
+    ParameterDocument &document = window.document();
+    document.makeStagedCurrent();
+    if (BuildWriteBlocks(document.current, document.blocks, true) != 0)
         return 1;
     for (int i = 0; i < rounds; ++i) {
         QElapsedTimer t;

@@ -1,14 +1,14 @@
 // ReadDataFile over arbitrary file contents. Besides crashes, hangs and leaks, every outcome is checked
 // against a plain reference reading of the field syntax (data_file.h): which message, whether the read
-// succeeds, and exactly which fields of StagedSet hold new values. A file that reads back is written again
-// and must read to the same set.
+// succeeds, and exactly which fields of the staged copy hold new values. A file that reads back is
+// written again and must read to the same set.
 
 #include "fuzz_support.h"
 
 #include "core/strings.h"
 #include "files/data_file.h"
-#include "files/data_state.h"
 #include "params/field_table.h"
+#include "params/parameter_document.h"
 #include "core/read_number.h"
 
 #include <QDir>
@@ -125,7 +125,7 @@ bool IsWholeNumber(std::string_view s)
     return i == s.size();
 }
 
-// What StagedSet holds before each read: no 16-bit field can read back to it.
+// What the staged copy holds before each read: no 16-bit field can read back to it.
 ParameterSet Sentinel()
 {
     ParameterSet s;
@@ -211,34 +211,35 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
     }
 
-    StagedSet = before;
-    DataChanged = true;
-    const int result = ReadDataFile(path);
+    ParameterDocument document;
+    document.staged = before;
+    document.changed = true;
+    const int result = ReadDataFile(path, document);
 
     if (expectedMessage.isEmpty()) {
         FUZZ_CHECK(result == 0);
         FUZZ_CHECK(prompts.texts.isEmpty());
-        FUZZ_CHECK(!DataChanged);
-        FUZZ_CHECK(StagedSet == expected);
+        FUZZ_CHECK(!document.changed);
+        FUZZ_CHECK(document.staged == expected);
 
         // What reads back is written again and reads the same.
-        const ParameterSet read = StagedSet;
+        const ParameterSet read = document.staged;
         const QByteArray again = DataFileBytes(read);
         Put(path, again.constData(), std::size_t(again.size()));
-        StagedSet = before;
-        FUZZ_CHECK(ReadDataFile(path) == 0);
-        FUZZ_CHECK(StagedSet == read);
+        document.staged = before;
+        FUZZ_CHECK(ReadDataFile(path, document) == 0);
+        FUZZ_CHECK(document.staged == read);
         FUZZ_CHECK(prompts.texts.isEmpty());
     } else {
         FUZZ_CHECK(result == 1);
         FUZZ_CHECK(prompts.texts == QStringList{expectedMessage});
-        FUZZ_CHECK(DataChanged);
-        // A file rejected whole leaves StagedSet as it was; a field that fails to convert leaves the fields
-        // before it staged and the rest untouched.
+        FUZZ_CHECK(document.changed);
+        // A file rejected whole leaves the staged copy as it was; a field that fails to convert leaves
+        // the fields before it staged and the rest untouched.
         if (expectedMessage == notDataFile || fields.size() < kFileFields)
-            FUZZ_CHECK(StagedSet == before);
+            FUZZ_CHECK(document.staged == before);
         else
-            FUZZ_CHECK(StagedSet == expected);
+            FUZZ_CHECK(document.staged == expected);
     }
     FUZZ_CHECK(prompts.dialogs == 0);
     return 0;

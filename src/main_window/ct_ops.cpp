@@ -2,7 +2,6 @@
 
 #include "core/prompts.h"
 #include "core/strings.h"
-#include "files/data_state.h"
 #include "link/ct_frames.h"
 #include "link/exchange.h"
 #include "link/frmTrance.h"
@@ -54,7 +53,7 @@ void frmMain::readAndShow(bool ask)
     if (ask && !AcceptFocusedField())
         return;
     if (ask) {
-        if (DataChanged) {
+        if (document_.changed) {
             switch (prompts().message(Str(210), MsgButtons::YesNoCancel, MsgIcon::Question)) {
             case MsgAnswer::Yes:
                 // The edits exist nowhere else: without a saved copy the read does not replace them.
@@ -75,12 +74,12 @@ void frmMain::readAndShow(bool ask)
         CommErrFlag = false;
         return;
     }
-    CopyStagedToCurrent();
+    document_.makeStagedCurrent();
     ScreenFill();
-    DataName = Str(213);
-    DataPath.clear();
+    document_.name = Str(213);
+    document_.path.clear();
     ShowDataName();
-    DataChanged = false;
+    document_.changed = false;
 }
 
 int frmMain::readControllerBlocks()
@@ -100,11 +99,11 @@ int frmMain::readControllerBlocks()
         TimeoutMs = kBlockTimeoutMs;
         if (SendRecvCt(QLatin1String(kReadCommand), kBlockReplyLength, QLatin1String(kReadBlocks[i - 1])) == 1)
             return fail();
-        BlockImage[i] = RecvData;
+        document_.blocks[i] = RecvData;
         trance->prgBar1()->setValue(i);
     }
     // Replies that passed the link's checks but carry no hexadecimal data are not staged.
-    if (!StageReadReplies())
+    if (!StageReadReplies(document_.blocks, document_.staged))
         return fail();
     CommErrFlag = false;
     CloseCommPort();
@@ -126,7 +125,7 @@ void frmMain::cmdLoadtoCt_Click()
         CommErrFlag = false;
         return;
     }
-    if (BuildWriteBlocks(ParameterGroupsActive()) == 1)
+    if (BuildWriteBlocks(document_.current, document_.blocks, ParameterGroupsActive()) == 1)
         return;
     if (writeControllerBlocks() == 1) {
         MsgOk(Str(217));
@@ -137,7 +136,7 @@ void frmMain::cmdLoadtoCt_Click()
             return;
         MsgOk(Str(220));
     }
-    DataChanged = false;
+    document_.changed = false;
     CloseCommPort();
 }
 
@@ -155,7 +154,7 @@ int frmMain::writeControllerBlocks()
         return fail();
     for (int i : WriteSlots(ParameterGroupsActive())) {
         TimeoutMs = kBlockTimeoutMs;
-        if (SendRecvCt(QLatin1String(kWriteCommand), kBlockReplyLength, BlockImage[i]) == 1)
+        if (SendRecvCt(QLatin1String(kWriteCommand), kBlockReplyLength, document_.blocks[i]) == 1)
             return fail();
         trance->prgBar1()->setValue(i);
     }

@@ -8,11 +8,7 @@
 #include "link/link_view.h"
 #include "link/port.h"
 #include "link/port_diag.h"
-#include "files/data_state.h"
 #include "main_window/frmMain.h"
-#include "params/check_chain.h"
-#include "params/data_image.h"
-#include "params/parameter_set.h"
 
 #include <QSettings>
 
@@ -36,12 +32,6 @@ TestEnv::TestEnv()
     LanguageSetting = 0;
     SetLinkView(nullptr);
     RecordedView() = RecordedLinkView();
-    StagedSet = ParameterSet();
-    CurrentSet = ParameterSet();
-    BlockImage.clear();
-    OutOfRangeList.clear();
-    DataName.clear();
-    DataChanged = false;
     ShowParametersOption = false;
     HomingParametersOption = false;
 }
