@@ -185,15 +185,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::vector<std::string> fields = SplitFields(bytes, kFileFields);
     const ParameterSet before = Sentinel();
     ParameterSet expected = before;
+    // A file that cannot be read is named with the reason after the message's two lines: which field
+    // is too long, how many fields the file holds, or (the start of it) which field does not convert.
+    const QString cannotReadHead = cannotRead + QStringLiteral("\r\n") + QDir::toNativeSeparators(path)
+                                   + QStringLiteral(": ");
     QString expectedMessage;
+    QString expectedReasonStart;
+    bool wholeReason = true;  // the reason is all of expectedReasonStart
     if (fields.empty() || fields[0].size() > kMaxFieldLength || fields[0] != kDataFileId) {
         expectedMessage = notDataFile;
-    } else if (fields.size() < kFileFields) {
-        expectedMessage = cannotRead;
     } else {
-        for (std::size_t k = 1; k < kFileFields; ++k) {
-            if (fields[k].size() > kMaxFieldLength)
-                expectedMessage = cannotRead;
+        for (std::size_t k = 1; k < fields.size() && expectedMessage.isEmpty(); ++k) {
+            if (fields[k].size() > kMaxFieldLength) {
+                expectedMessage = cannotReadHead;
+                expectedReasonStart = Str(3009).arg(k + 1);
+            }
+        }
+        if (expectedMessage.isEmpty() && fields.size() < kFileFields) {
+            expectedMessage = cannotReadHead;
+            expectedReasonStart = Str(3008).arg(fields.size()).arg(kFileFields);
         }
         for (std::size_t k = 1; k < kFileFields && expectedMessage.isEmpty(); ++k) {
             const std::optional<Field> field = kFileOrder[k - 1];
@@ -204,10 +214,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             std::optional<qint32> value;
             if (width == 16 || IsWholeNumber(text))
                 value = ReadNumber(QString::fromLatin1(text.data(), qsizetype(text.size())), width);
-            if (!value)
-                expectedMessage = cannotRead;
-            else
+            if (!value) {
+                expectedMessage = cannotReadHead;
+                const QString conversion = Str(3010);
+                expectedReasonStart = conversion.left(conversion.indexOf(QStringLiteral("%2"))).arg(k + 1);
+                wholeReason = false;
+            } else {
                 ValueOf(expected, *field) = *value;
+            }
         }
     }
 
@@ -232,7 +246,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         FUZZ_CHECK(prompts.texts.isEmpty());
     } else {
         FUZZ_CHECK(result == 1);
-        FUZZ_CHECK(prompts.texts == QStringList{expectedMessage});
+        FUZZ_CHECK(prompts.texts.size() == 1);
+        if (expectedMessage == notDataFile) {
+            FUZZ_CHECK(prompts.texts.first() == notDataFile);
+        } else {
+            const QString &shown = prompts.texts.first();
+            FUZZ_CHECK(wholeReason ? shown == expectedMessage + expectedReasonStart
+                                   : shown.startsWith(expectedMessage + expectedReasonStart));
+        }
         FUZZ_CHECK(document.changed);
         // A file rejected whole leaves the staged copy as it was; a field that fails to convert leaves
         // the fields before it staged and the rest untouched.
