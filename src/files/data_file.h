@@ -52,8 +52,8 @@ bool WriteDataFile(const QString &path, const ParameterSet &set, QString *error 
 int ReadDataFile(const QString &path, ParameterDocument &document);
 
 // What reading a data file gave, without a message shown: the set (starting from base, so that
-// a field that does not convert leaves the ones before it stored, as ReadDataFile does in the staged copy)
-// and, on failure, what the user is told.
+// a field that does not convert leaves the ones before it stored, as ReadDataFile does in the
+// staged copy) and, on failure, what the user is told.
 struct DataFileRead {
     enum class Result { Read, NotADataFile, CannotRead };
     Result result = Result::Read;

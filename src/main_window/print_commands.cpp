@@ -60,8 +60,8 @@ QString WithReason(int id, const QString &reason)
 enum class Ask { BeforeStaging, AfterStaging };
 
 // The selection dialog, then ask (the print or save dialog) and the chosen data staged in the
-// window's document, in the order given. False when one of them ended the command; each has said why where there was
-// something to say.
+// window's document, in the order given. False when one of them ended the command; each has said
+// why where there was something to say.
 bool SelectAndStage(frmMain &w, Ask order, const std::function<bool()> &ask)
 {
     {

@@ -1,7 +1,7 @@
 #pragma once
-// Taking the screen into the document's current copy: every operation that starts from the screen's data (write, save,
-// print, verify) runs CheckNoBlankField, then TakeScreenValues, then CheckRanges, and stops at the first
-// that returns 1. Each shows its own message before returning 1.
+// Taking the screen into the document's current copy: every operation that starts from the screen's
+// data (write, save, print, verify) runs CheckNoBlankField, then TakeScreenValues, then CheckRanges,
+// and stops at the first that returns 1. Each shows its own message before returning 1.
 //
 // The checks work on the screen's texts rather than on widgets, so the main window passes what its
 // controls hold, and its "parameter groups active" state (show-parameters option on and framParameta
