@@ -14,7 +14,7 @@
 #include "link/port.h"
 #include "main_window/frmMain.h"
 #include "params/data_image.h"
-#include "params/parameter_set.h"
+#include "params/parameter_document.h"
 #include "support/scripted_prompts.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
@@ -77,18 +77,24 @@ bool Transfers(frmMain &window, int rounds, const char *label)
     for (int i = 0; i < rounds; ++i) {
         QElapsedTimer t;
         t.start();
-        if (!test::RunToEnd([&](auto done) { window.session().readParameters(done); }))
+        if (!test::RunToEnd([&](auto done) {
+                window.session().readParameters([&, done](const Outcome &outcome, const ParameterSet &set) {
+                    window.document().staged = set;
+                    done(outcome, set);
+                });
+            }))
             return false;
         reads.push_back(t.nsecsElapsed() / 1e6);
     }
-    CopyStagedToCurrent();
-    if (BuildWriteBlocks(true) != 0)
+    ParameterDocument &document = window.document();
+    document.makeStagedCurrent();
+    if (BuildWriteBlocks(document.current, document.blocks, true) != 0)
         return false;
     for (int i = 0; i < rounds; ++i) {
         QElapsedTimer t;
         t.start();
         if (!test::RunToEnd([&](auto done) { window.session().setCommunicationMode(done); })
-            || !test::RunToEnd([&](auto done) { window.session().writeParameters(CurrentSet, true, done); }))
+            || !test::RunToEnd([&](auto done) { window.session().writeParameters(window.document().current, true, done); }))
             return false;
         writes.push_back(t.nsecsElapsed() / 1e6);
     }

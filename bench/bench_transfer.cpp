@@ -9,7 +9,7 @@
 #include "link/port.h"
 #include "main_window/frmMain.h"
 #include "params/data_image.h"
-#include "params/parameter_set.h"
+#include "params/parameter_document.h"
 #include "support/scripted_prompts.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
@@ -59,19 +59,25 @@ int main(int argc, char *argv[])
     for (int i = 0; i < rounds; ++i) {
         QElapsedTimer t;
         t.start();
-        if (!test::RunToEnd([&](auto done) { window.session().readParameters(done); }))
+        if (!test::RunToEnd([&](auto done) {
+                window.session().readParameters([&, done](const Outcome &outcome, const ParameterSet &set) {
+                    window.document().staged = set;
+                    done(outcome, set);
+                });
+            }))
             return 1;
         reads.push_back(t.nsecsElapsed() / 1e6);
     }
-    CopyStagedToCurrent();
-    if (BuildWriteBlocks(true) != 0)
+    ParameterDocument &document = window.document();
+    document.makeStagedCurrent();
+    if (BuildWriteBlocks(document.current, document.blocks, true) != 0)
         return 1;
     for (int i = 0; i < rounds; ++i) {
         QElapsedTimer t;
         t.start();
         // What the write does between the transmit question and the reset offer.
         if (!test::RunToEnd([&](auto done) { window.session().setCommunicationMode(done); })
-            || !test::RunToEnd([&](auto done) { window.session().writeParameters(CurrentSet, true, done); }))
+            || !test::RunToEnd([&](auto done) { window.session().writeParameters(window.document().current, true, done); }))
             return 1;
         writes.push_back(t.nsecsElapsed() / 1e6);
     }

@@ -1,14 +1,14 @@
 // ReadDataFile over arbitrary file contents. Besides crashes, hangs and leaks, every outcome is checked
 // against a plain reference reading of the field syntax (data_file.h): which message, whether the read
-// succeeds, and exactly which fields of StagedSet hold new values. A file that reads back is written again
-// and must read to the same set.
+// succeeds, and exactly which fields of the staged copy hold new values. A file that reads back is
+// written again and must read to the same set.
 
 #include "fuzz_support.h"
 
 #include "core/strings.h"
 #include "files/data_file.h"
-#include "files/data_state.h"
 #include "params/field_table.h"
+#include "params/parameter_document.h"
 #include "core/read_number.h"
 
 #include <QDir>
@@ -125,7 +125,7 @@ bool IsWholeNumber(std::string_view s)
     return i == s.size();
 }
 
-// What StagedSet holds before each read: no 16-bit field can read back to it.
+// What the staged copy holds before each read: no 16-bit field can read back to it.
 ParameterSet Sentinel()
 {
     ParameterSet s;
@@ -185,15 +185,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::vector<std::string> fields = SplitFields(bytes, kFileFields);
     const ParameterSet before = Sentinel();
     ParameterSet expected = before;
+    // A file that cannot be read is named with the reason after the message's two lines: which field
+    // is too long, how many fields the file holds, or (the start of it) which field does not convert.
+    const QString cannotReadHead = cannotRead + QStringLiteral("\r\n") + QDir::toNativeSeparators(path)
+                                   + QStringLiteral(": ");
     QString expectedMessage;
+    QString expectedReasonStart;
+    bool wholeReason = true;  // the reason is all of expectedReasonStart
     if (fields.empty() || fields[0].size() > kMaxFieldLength || fields[0] != kDataFileId) {
         expectedMessage = notDataFile;
-    } else if (fields.size() < kFileFields) {
-        expectedMessage = cannotRead;
     } else {
-        for (std::size_t k = 1; k < kFileFields; ++k) {
-            if (fields[k].size() > kMaxFieldLength)
-                expectedMessage = cannotRead;
+        for (std::size_t k = 1; k < fields.size() && expectedMessage.isEmpty(); ++k) {
+            if (fields[k].size() > kMaxFieldLength) {
+                expectedMessage = cannotReadHead;
+                expectedReasonStart = Str(3009).arg(k + 1);
+            }
+        }
+        if (expectedMessage.isEmpty() && fields.size() < kFileFields) {
+            expectedMessage = cannotReadHead;
+            expectedReasonStart = Str(3008).arg(fields.size()).arg(kFileFields);
         }
         for (std::size_t k = 1; k < kFileFields && expectedMessage.isEmpty(); ++k) {
             const std::optional<Field> field = kFileOrder[k - 1];
@@ -204,41 +214,53 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             std::optional<qint32> value;
             if (width == 16 || IsWholeNumber(text))
                 value = ReadNumber(QString::fromLatin1(text.data(), qsizetype(text.size())), width);
-            if (!value)
-                expectedMessage = cannotRead;
-            else
+            if (!value) {
+                expectedMessage = cannotReadHead;
+                const QString conversion = Str(3010);
+                expectedReasonStart = conversion.left(conversion.indexOf(QStringLiteral("%2"))).arg(k + 1);
+                wholeReason = false;
+            } else {
                 ValueOf(expected, *field) = *value;
+            }
         }
     }
 
-    StagedSet = before;
-    DataChanged = true;
-    const int result = ReadDataFile(path);
+    ParameterDocument document;
+    document.staged = before;
+    document.changed = true;
+    const int result = ReadDataFile(path, document);
 
     if (expectedMessage.isEmpty()) {
         FUZZ_CHECK(result == 0);
         FUZZ_CHECK(prompts.texts.isEmpty());
-        FUZZ_CHECK(!DataChanged);
-        FUZZ_CHECK(StagedSet == expected);
+        FUZZ_CHECK(!document.changed);
+        FUZZ_CHECK(document.staged == expected);
 
         // What reads back is written again and reads the same.
-        const ParameterSet read = StagedSet;
+        const ParameterSet read = document.staged;
         const QByteArray again = DataFileBytes(read);
         Put(path, again.constData(), std::size_t(again.size()));
-        StagedSet = before;
-        FUZZ_CHECK(ReadDataFile(path) == 0);
-        FUZZ_CHECK(StagedSet == read);
+        document.staged = before;
+        FUZZ_CHECK(ReadDataFile(path, document) == 0);
+        FUZZ_CHECK(document.staged == read);
         FUZZ_CHECK(prompts.texts.isEmpty());
     } else {
         FUZZ_CHECK(result == 1);
-        FUZZ_CHECK(prompts.texts == QStringList{expectedMessage});
-        FUZZ_CHECK(DataChanged);
-        // A file rejected whole leaves StagedSet as it was; a field that fails to convert leaves the fields
-        // before it staged and the rest untouched.
+        FUZZ_CHECK(prompts.texts.size() == 1);
+        if (expectedMessage == notDataFile) {
+            FUZZ_CHECK(prompts.texts.first() == notDataFile);
+        } else {
+            const QString &shown = prompts.texts.first();
+            FUZZ_CHECK(wholeReason ? shown == expectedMessage + expectedReasonStart
+                                   : shown.startsWith(expectedMessage + expectedReasonStart));
+        }
+        FUZZ_CHECK(document.changed);
+        // A file rejected whole leaves the staged copy as it was; a field that fails to convert leaves
+        // the fields before it staged and the rest untouched.
         if (expectedMessage == notDataFile || fields.size() < kFileFields)
-            FUZZ_CHECK(StagedSet == before);
+            FUZZ_CHECK(document.staged == before);
         else
-            FUZZ_CHECK(StagedSet == expected);
+            FUZZ_CHECK(document.staged == expected);
     }
     FUZZ_CHECK(prompts.dialogs == 0);
     return 0;

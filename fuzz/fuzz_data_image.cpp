@@ -1,16 +1,17 @@
-// StageReadReplies over arbitrary read replies in BlockImage slots 1 to 5.
+// StageReadReplies over arbitrary read replies in slots 1 to 5 of a document's block table.
 //
 // Input: the five slot texts one after another, each running up to and including a line feed (the
 // last one takes whatever is left), so a file of five real replies is five CR LF lines.
 //
-// A refused set leaves StagedSet exactly as it was, and is refused only when a reply lacks its 16 data
-// digits. An accepted set stages every field from its own digits: the fields written back as block
-// digits give the reply's digits again, and the speeds are the nearest quarter, ties to even.
+// A refused set leaves the staged copy exactly as it was, and is refused only when a reply lacks its
+// 16 data digits. An accepted set stages every field from its own digits: the fields written back as
+// block digits give the reply's digits again, and the speeds are the nearest quarter, ties to even.
 
 #include "fuzz_support.h"
 
 #include "params/data_image.h"
 #include "params/field_table.h"
+#include "params/parameter_document.h"
 #include "params/parameter_set.h"
 
 #include <cstdint>
@@ -89,38 +90,39 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
     const QByteArray input(reinterpret_cast<const char *>(data), qsizetype(size));
+    ParameterDocument document;
     qsizetype from = 0;
     bool allHaveDigits = true;
     for (int slot = 1; slot <= 5; ++slot) {
         const qsizetype lf = slot < 5 ? input.indexOf('\n', from) : -1;
         const qsizetype end = lf < 0 ? input.size() : lf + 1;
-        BlockImage[slot] = QString::fromLatin1(input.mid(from, end - from));
-        allHaveDigits = allHaveDigits && HasDataDigits(BlockImage[slot]);
+        document.blocks[slot] = QString::fromLatin1(input.mid(from, end - from));
+        allHaveDigits = allHaveDigits && HasDataDigits(document.blocks[slot]);
         from = end;
     }
-    BlockImage[6] = QStringLiteral("slot 6");
-    BlockImage[7] = QStringLiteral("slot 7");
+    document.blocks[6] = QStringLiteral("slot 6");
+    document.blocks[7] = QStringLiteral("slot 7");
 
-    const BlockTable before = BlockImage;
+    const BlockTable before = document.blocks;
     const ParameterSet sentinel = Sentinel();
-    StagedSet = sentinel;
-    CurrentSet = sentinel;
-    const bool staged = StageReadReplies();
+    document.staged = sentinel;
+    document.current = sentinel;
+    const bool staged = StageReadReplies(document.blocks, document.staged);
 
     for (int slot = 1; slot <= 7; ++slot)
-        FUZZ_CHECK(BlockImage[slot] == before[slot]);
-    FUZZ_CHECK(CurrentSet == sentinel);
+        FUZZ_CHECK(document.blocks[slot] == before[slot]);
+    FUZZ_CHECK(document.current == sentinel);
     FUZZ_CHECK(staged == allHaveDigits);
     if (!staged) {
-        FUZZ_CHECK(StagedSet == sentinel);
+        FUZZ_CHECK(document.staged == sentinel);
         return 0;
     }
 
     for (const Digits &d : kStaged) {
-        const QString digits = BlockImage[d.slot].mid(d.position - 1, d.count).toUpper();
-        FUZZ_CHECK(HexField(ValueOf(StagedSet, d.field), d.count) == digits);
+        const QString digits = document.blocks[d.slot].mid(d.position - 1, d.count).toUpper();
+        FUZZ_CHECK(HexField(ValueOf(document.staged, d.field), d.count) == digits);
     }
-    CheckSpeed(StagedSet.Vel1, BlockImage[1]);
-    CheckSpeed(StagedSet.Vel2, BlockImage[3]);
+    CheckSpeed(document.staged.Vel1, document.blocks[1]);
+    CheckSpeed(document.staged.Vel2, document.blocks[3]);
     return 0;
 }

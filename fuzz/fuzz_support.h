@@ -11,8 +11,8 @@ namespace kz::fuzz {
 // Creates the one QCoreApplication of the process (event loop and timers for the exchange).
 void EnsureApp();
 
-// Answers every prompt at once: OK to messages, cancel to dialogs. Keeps the texts of the messages
-// shown since the last clear().
+// Answers every prompt at once: OK to messages, cancel to dialogs (a table counts as one). Keeps the
+// texts of the messages shown since the last clear().
 class SilentPrompts final : public Prompts {
 public:
     SilentPrompts();   // installs itself
@@ -24,6 +24,7 @@ public:
     bool printDialog(QPrinter *) override { ++dialogs; return false; }
     bool pageSetupDialog(QPrinter *) override { ++dialogs; return false; }
     void beep() override {}
+    void table(const TableRequest &) override { ++dialogs; }
 
     void clear() { texts.clear(); dialogs = 0; }
 

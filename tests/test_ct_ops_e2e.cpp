@@ -5,7 +5,6 @@
 #include "core/settings.h"
 #include "app/startup.h"
 #include "files/data_file.h"
-#include "files/data_state.h"
 #include "link/comm_port.h"
 #include "link/exchange.h"
 #include "link/port.h"
@@ -70,9 +69,11 @@ struct Fixture {
     }
     void show(const ParameterSet &p)
     {
-        CurrentSet = p;
+        doc().current = p;
         window->ScreenFill();
     }
+
+    ParameterDocument &doc() const { return window->document(); }
 
     test::TestEnv env;
     test::ScriptedPrompts prompts;
@@ -99,13 +100,13 @@ private slots:
         QCOMPARE(x.prompts.shown.first().text, QStringLiteral("Reading data from controller,ok?"));
         QCOMPARE(x.prompts.shown.first().buttons, MsgButtons::YesNo);
         QCOMPARE(x.sim.frames(), kReadFrames);
-        QCOMPARE(StagedSet, SimInitial());
-        QCOMPARE(CurrentSet, SimInitial());
+        QCOMPARE(x.doc().staged, SimInitial());
+        QCOMPARE(x.doc().current, SimInitial());
         QCOMPARE(x.f->txtPosi2->text(), QStringLiteral("200"));
         QCOMPARE(x.f->comboVEL2->currentText(), QStringLiteral("20"));
         QCOMPARE(x.f->txtNoWorkCount->text(), QStringLiteral("200"));
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("Inside of C/T"));
-        QVERIFY(!DataChanged);
+        QVERIFY(!x.doc().changed);
         QCOMPARE(x.prompts.shown.size(), 1);
         QVERIFY(x.f->cmdGetfromCt->isEnabled());
         QVERIFY(x.f->mnuFileSave->isEnabled());
@@ -119,7 +120,7 @@ private slots:
         x.prompts.answers.enqueue(MsgAnswer::No);
         x.window->cmdGetfromCt_Click();
         QVERIFY(test::WaitForIdle(x.window));
-        DataChanged = true;
+        x.doc().changed = true;
         x.prompts.answers.enqueue(MsgAnswer::Cancel);
         x.window->cmdGetfromCt_Click();
         QVERIFY(test::WaitForIdle(x.window));
@@ -131,7 +132,7 @@ private slots:
         QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.prompts.fileRequests.size(), 1);
         QVERIFY(x.sim.frames().isEmpty());
-        QVERIFY(DataChanged);
+        QVERIFY(x.doc().changed);
         QVERIFY(x.f->cmdGetfromCt->isEnabled());
     }
 
@@ -140,8 +141,8 @@ private slots:
         Fixture x({QStringLiteral("--fault"), QStringLiteral("0RD05:noreply")});
         QVERIFY(x.sim.ready());
         x.show(Edited());
-        DataChanged = true;
-        const ParameterSet tempBefore = StagedSet;
+        x.doc().changed = true;
+        const ParameterSet tempBefore = x.doc().staged;
         int progressAtTimeout = -1;
         // The progress bar as last seen while the transfer window was up.
         QTimer probe;
@@ -155,11 +156,11 @@ private slots:
         QCOMPARE(x.sim.frames(), (QStringList{"0CM1", "0RD02", "0RD04", "0RD05"}));
         QCOMPARE(x.prompts.texts(), (QStringList{kTimeoutEn, QStringLiteral("Communication Error!")}));
         QCOMPARE(progressAtTimeout, 2);
-        QCOMPARE(CurrentSet, Edited());
-        QCOMPARE(StagedSet, tempBefore);
+        QCOMPARE(x.doc().current, Edited());
+        QCOMPARE(x.doc().staged, tempBefore);
         QCOMPARE(x.f->txtPosi1->text(), QStringLiteral("400"));
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("New data"));
-        QVERIFY(DataChanged);
+        QVERIFY(x.doc().changed);
         QVERIFY(!x.window->talking());
     }
 
@@ -178,22 +179,22 @@ private slots:
         Fixture x({}, groups);
         QVERIFY(x.sim.ready());
         x.show(Edited());
-        DataChanged = true;
+        x.doc().changed = true;
         x.prompts.answers.enqueue(MsgAnswer::Ok);  // transmit
         x.prompts.answers.enqueue(MsgAnswer::Ok);  // reset
         x.f->cmdLoadtoCt->click();
         QVERIFY(test::WaitForIdle(x.window));
         QStringList expected{"0CM1", "0CM1"};
         for (int slot : blockSlots)
-            expected << QStringLiteral("0WD") + BlockImage[slot];
+            expected << QStringLiteral("0WD") + x.doc().blocks[slot];
         expected << "0CM1" << "0CM3";
         QCOMPARE(x.sim.waitForFrames(int(expected.size())), expected);
-        QCOMPARE(BlockImage[1], QStringLiteral("0278090100019000FF"));
-        QCOMPARE(BlockImage[7], QStringLiteral("1FFFFFFFFFFFFF55AA"));
+        QCOMPARE(x.doc().blocks[1], QStringLiteral("0278090100019000FF"));
+        QCOMPARE(x.doc().blocks[7], QStringLiteral("1FFFFFFFFFFFFF55AA"));
         QCOMPARE(x.prompts.texts(), (QStringList{QStringLiteral("Data is transmitted to controller,Yes?"),
                                                  QStringLiteral("Completed writing data.\r\nController will be reset.Ready?"),
                                                  QStringLiteral("Completed controller reset.")}));
-        QVERIFY(!DataChanged);
+        QVERIFY(!x.doc().changed);
         QVERIFY(x.f->cmdLoadtoCt->isEnabled());
 
         // What the controller now holds reads back as the screen (the groups' part only when sent).
@@ -208,7 +209,7 @@ private slots:
             expectedRead.SupplyCounter = initial.SupplyCounter;
             expectedRead.Sp1 = initial.Sp1;
         }
-        QCOMPARE(StagedSet, expectedRead);
+        QCOMPARE(x.doc().staged, expectedRead);
     }
 
     void writeTimeOutOnBlock00StopsThere()
@@ -216,7 +217,7 @@ private slots:
         Fixture x({QStringLiteral("--fault"), QStringLiteral("0WD00:noreply")});
         QVERIFY(x.sim.ready());
         x.show(Edited());
-        DataChanged = true;
+        x.doc().changed = true;
         x.prompts.answers.enqueue(MsgAnswer::Ok);
         x.window->cmdLoadtoCt_Click();
         QVERIFY(test::WaitForIdle(x.window));
@@ -227,7 +228,7 @@ private slots:
             for (const char *never : {"0WD01", "0WD03", "0WD1F"})
                 QVERIFY(!frame.startsWith(QLatin1String(never)));
         QCOMPARE(x.prompts.texts().mid(1), (QStringList{kTimeoutEn, QStringLiteral("Fail to Write data.")}));
-        QVERIFY(DataChanged);
+        QVERIFY(x.doc().changed);
         QVERIFY(x.f->cmdLoadtoCt->isEnabled());
     }
 
@@ -236,14 +237,14 @@ private slots:
         Fixture x;
         QVERIFY(x.sim.ready());
         x.show(Edited());
-        DataChanged = true;
+        x.doc().changed = true;
         PortOccupy = false;
         x.prompts.answers.enqueue(MsgAnswer::Ok);
         x.prompts.answers.enqueue(MsgAnswer::Cancel);
         x.window->cmdLoadtoCt_Click();
         QVERIFY(test::WaitForIdle(x.window));
         QVERIFY(!x.sim.frames().contains(QStringLiteral("0CM3")));
-        QVERIFY(!DataChanged);
+        QVERIFY(!x.doc().changed);
         QVERIFY(!Port().isOpen());
     }
 
@@ -289,7 +290,7 @@ private slots:
         differs.Vel1 = 11;
         differs.SupplyCounter = 9;
         x.show(differs);
-        DataChanged = true;
+        x.doc().changed = true;
         x.window->cmdShogoCt_Click();
         QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.prompts.texts(),
@@ -305,9 +306,9 @@ private slots:
         QCOMPARE(TableText(table), QStringLiteral("Group\tItem\tScreen\tC/T\nPosition 1\tVEL\t11\t%1\n"
                                                   "Sensor parameters\tSupply counter\t9\t%2\n")
                                        .arg(SimInitial().Vel1).arg(SimInitial().SupplyCounter));
-        QCOMPARE(CurrentSet, differs);  // the screen stays what it was
+        QCOMPARE(x.doc().current, differs);  // the screen stays what it was
         QCOMPARE(x.f->comboVEL1->currentText(), QStringLiteral("11"));
-        QVERIFY(DataChanged);
+        QVERIFY(x.doc().changed);
     }
 
     void verifyAgainstAFile()
@@ -322,7 +323,7 @@ private slots:
         x.f->txtPosi2->setText(QStringLiteral("351"));
         const QString position1 = QString::number(Edited().Position1 + 1);
         x.f->txtPosi1->setText(position1);
-        QVERIFY(DataChanged);
+        QVERIFY(x.doc().changed);
         x.prompts.fileResults.enqueue(test::Chosen(path));
         x.window->cmdShogoFile_Click();
         QCOMPARE(x.prompts.fileRequests.last().title, QStringLiteral("Specified KZ data file to be verified."));
@@ -334,7 +335,7 @@ private slots:
         QCOMPARE(x.prompts.tables.first().rows,
                  (QList<QStringList>{{"Position 1", "Position(pulse)", position1, QString::number(Edited().Position1)},
                                      {"Position 2", "Position(pulse)", "351", QString::number(Edited().Position2)}}));
-        QVERIFY2(DataChanged, "the screen still holds an edit no file has");
+        QVERIFY2(x.doc().changed, "the screen still holds an edit no file has");
         QVERIFY(x.sim.frames().isEmpty());
     }
 

@@ -3,7 +3,7 @@
 
 #include "core/strings.h"
 #include "files/data_file.h"
-#include "files/data_state.h"
+#include "params/parameter_document.h"
 #include "params/field_table.h"
 #include "support/sample_sets.h"
 #include "support/scripted_prompts.h"
@@ -37,7 +37,7 @@ const QByteArray kExampleBytes = "KZ-C1\r\n"
                                  "8,200,100,0\r\n"
                                  "100,15,20,0\r\n";
 
-// What StagedSet holds before a read, so that a read that must not stage anything shows it.
+// What the staged copy holds before a read, so that a read that must not stage anything shows it.
 ParameterSet Sentinel()
 {
     ParameterSet s;
@@ -115,6 +115,7 @@ private slots:
     void exampleFile()
     {
         test::TestEnv env;
+        ParameterDocument doc;
         test::ScriptedPrompts prompts;
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("example.kzd"));
@@ -125,11 +126,11 @@ private slots:
         QVERIFY(WriteDataFile(path, test::ExampleSet(), &error));
         QCOMPARE(Contents(path), kExampleBytes);
 
-        StagedSet = Sentinel();
-        DataChanged = true;
-        QCOMPARE(ReadDataFile(path), 0);
-        QCOMPARE(StagedSet, test::ExampleSet());
-        QVERIFY(!DataChanged);
+        doc.staged = Sentinel();
+        doc.changed = true;
+        QCOMPARE(ReadDataFile(path, doc), 0);
+        QCOMPARE(doc.staged, test::ExampleSet());
+        QVERIFY(!doc.changed);
         QVERIFY(prompts.shown.isEmpty());
     }
 
@@ -152,13 +153,14 @@ private slots:
     {
         QFETCH(ParameterSet, set);
         test::TestEnv env;
+        ParameterDocument doc;
         test::ScriptedPrompts prompts;
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("ends.kzd"));
         QVERIFY(WriteDataFile(path, set));
-        StagedSet = ParameterSet();
-        QCOMPARE(ReadDataFile(path), 0);
-        QCOMPARE(StagedSet, set);
+        doc.staged = ParameterSet();
+        QCOMPARE(ReadDataFile(path, doc), 0);
+        QCOMPARE(doc.staged, set);
         QVERIFY(prompts.shown.isEmpty());
     }
 
@@ -209,18 +211,19 @@ private slots:
         QFETCH(QByteArray, bytes);
         QFETCH(ParameterSet, expected);
         test::TestEnv env;
+        ParameterDocument doc;
         test::ScriptedPrompts prompts;
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("in.kzd"));
         Put(path, bytes);
-        StagedSet = Sentinel();
-        QCOMPARE(ReadDataFile(path), 0);
+        doc.staged = Sentinel();
+        QCOMPARE(ReadDataFile(path, doc), 0);
         QVERIFY(prompts.shown.isEmpty());
-        QCOMPARE(StagedSet, expected);
+        QCOMPARE(doc.staged, expected);
     }
 
-    // Each rejection shows its one message, keeps the data-changed flag, and leaves StagedSet as stated:
-    // untouched, or holding the fields converted before the failing one.
+    // Each rejection shows its one message, keeps the data-changed flag, and leaves the staged copy as
+    // stated: untouched, or holding the fields converted before the failing one.
     void rejects_data()
     {
         QTest::addColumn<QByteArray>("bytes");
@@ -276,21 +279,22 @@ private slots:
         QFETCH(QString, why);
         QFETCH(ParameterSet, staged);
         test::TestEnv env;
+        ParameterDocument doc;
         test::ScriptedPrompts prompts;
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("bad.kzd"));
         Put(path, bytes);
-        StagedSet = Sentinel();
-        DataChanged = true;
+        doc.staged = Sentinel();
+        doc.changed = true;
 
-        QCOMPARE(ReadDataFile(path), 1);
+        QCOMPARE(ReadDataFile(path, doc), 1);
         if (!why.isEmpty())
             message += QStringLiteral("\r\n") + path + QStringLiteral(": ") + why;
         QCOMPARE(prompts.texts(), QStringList{message});
         QCOMPARE(prompts.shown.first().buttons, MsgButtons::Ok);
         QCOMPARE(prompts.shown.first().icon, MsgIcon::None);
-        QCOMPARE(StagedSet, staged);
-        QVERIFY(DataChanged);
+        QCOMPARE(doc.staged, staged);
+        QVERIFY(doc.changed);
     }
 
     void unreadablePaths_data()
@@ -305,13 +309,14 @@ private slots:
         QFETCH(QString, relative);
         QFETCH(QString, why);
         test::TestEnv env;
+        ParameterDocument doc;
         test::ScriptedPrompts prompts;
         QTemporaryDir dir;
         QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.kzd")));
-        StagedSet = Sentinel();
-        QCOMPARE(ReadDataFile(dir.filePath(relative)), 1);
+        doc.staged = Sentinel();
+        QCOMPARE(ReadDataFile(dir.filePath(relative), doc), 1);
         QCOMPARE(prompts.texts(), QStringList{kCannotRead + "\r\n" + dir.filePath(relative) + ": " + why});
-        QCOMPARE(StagedSet, Sentinel());
+        QCOMPARE(doc.staged, Sentinel());
     }
 
     // A save that cannot complete leaves the file that was there byte for byte, and no debris beside it.

@@ -3,6 +3,7 @@
 // name and by its first line, as a kind of plain text.
 
 #include "files/data_file.h"
+#include "params/parameter_document.h"
 #include "params/check_chain.h"
 #include "params/parameter_set.h"
 #include "support/sample_sets.h"
@@ -40,13 +41,14 @@ private slots:
     void sampleIsWhatTheToolWritesAndAcceptsForAWrite()
     {
         test::TestEnv env;
+        ParameterDocument doc;
         test::ScriptedPrompts prompts;
         QFile sample(QStringLiteral(KZ_SAMPLE_DATA_FILE));
         QVERIFY(sample.open(QIODevice::ReadOnly));
         QCOMPARE(sample.readAll(), DataFileBytes(test::ExampleSet()));
-        QCOMPARE(ReadDataFile(sample.fileName()), 0);
-        CurrentSet = StagedSet;
-        QCOMPARE(CheckRanges(true), 0);
+        QCOMPARE(ReadDataFile(sample.fileName(), doc), 0);
+        doc.current = doc.staged;
+        QCOMPARE(CheckRanges(doc, true), 0);
         QCOMPARE(prompts.texts(), QStringList());
     }
 

@@ -1,10 +1,9 @@
 // Every operation that talks to the controller, against every kind of line fault, at its first
 // frame and at a later one: the messages the user sees, the port closed afterwards, the buttons
-// usable again, and the screen, CurrentSet and the data file untouched.
+// usable again, and the screen, the window's current copy and the data file untouched.
 
 #include "core/settings.h"
 #include "files/data_file.h"
-#include "files/data_state.h"
 #include "io_monitor/frmInputOutput.h"
 #include "link/comm_port.h"
 #include "link/exchange.h"
@@ -175,14 +174,14 @@ private slots:
         window.enableHomingParameters();
         window.ApplyShowParametersLayout();
         window.EditModeLayout();
-        CurrentSet = Sample();
+        window.document().current = Sample();
         window.ScreenFill();
         const ScreenTexts screenBefore = window.screenTexts();
         QTemporaryDir dir;
         const QString file = QDir(dir.path()).filePath(QStringLiteral("kept.kzd"));
         QVERIFY(WriteDataFile(file, Sample()));
         const QByteArray fileBefore = DataFileBytes(Sample());
-        DataChanged = true;
+        window.document().changed = true;
         PortOccupy = false;
 
         const bool moveOp = op == QLatin1String("move") || op == QLatin1String("home");
@@ -213,13 +212,13 @@ private slots:
             QVERIFY(window.form()->mnuFileSave->isEnabled());
         }
         QVERIFY(window.form()->cmdModeChange->isEnabled());
-        // Nothing of the screen, CurrentSet or the data file changed (a read that succeeds shows the
-        // controller's data: that is its job).
+        // Nothing of the screen, the current copy or the data file changed (a read that succeeds shows
+        // the controller's data: that is its job).
         const bool readSucceeded = op == QLatin1String("read") && !faulted;
         if (!readSucceeded) {
-            QCOMPARE(CurrentSet, Sample());
+            QCOMPARE(window.document().current, Sample());
             QCOMPARE(window.screenTexts().texts, screenBefore.texts);
-            QVERIFY(DataChanged);
+            QVERIFY(window.document().changed);
         }
         QFile kept(file);
         QVERIFY(kept.open(QIODevice::ReadOnly));

@@ -3,7 +3,6 @@
 // screen fill.
 
 #include "core/settings.h"
-#include "files/data_state.h"
 #include "main_window/frmMain.h"
 #include "main_window/updown.h"
 #include "params/parameter_set.h"
@@ -33,6 +32,7 @@ struct Fixture {
         QApplication::setActiveWindow(window.get());
         f = window->form();
     }
+    ParameterDocument &doc() const { return window->document(); }
     test::TestEnv env;
     test::ScriptedPrompts prompts;
     test::FakePort port;
@@ -131,7 +131,7 @@ private slots:
         QFETCH(QString, action);
         QFETCH(bool, shortcut);
         Fixture x;
-        CurrentSet = test::ExampleSet();
+        x.doc().current = test::ExampleSet();
         x.window->ScreenFill();
         x.f->txtPosi1->clear();
         x.type(x.f->txtPosi1, QStringLiteral("999"));
@@ -162,7 +162,7 @@ private slots:
     void clickWithARefusedValueSaysWhy()
     {
         Fixture x;
-        CurrentSet = test::ExampleSet();
+        x.doc().current = test::ExampleSet();
         x.window->ScreenFill();
         x.f->txtPosi1->clear();
         x.type(x.f->txtPosi1, QStringLiteral("999"));
@@ -216,9 +216,9 @@ private slots:
     {
         Fixture x;
         x.showParameters(true);
-        CurrentSet = test::ExampleSet();
+        x.doc().current = test::ExampleSet();
         x.window->ScreenFill();
-        DataChanged = false;
+        x.doc().changed = false;
         x.f->txtPosi1->setFocus();
         {
             frmMain::Busy busy(x.window.get());
@@ -239,7 +239,7 @@ private slots:
         QCOMPARE(x.f->comboVEL2->currentText(), QStringLiteral("20"));
         QVERIFY(!x.f->chkChangeDirect->isChecked());
         QVERIFY(x.prompts.shown.isEmpty());
-        QVERIFY(!DataChanged);
+        QVERIFY(!x.doc().changed);
         // Afterwards the fields take input again.
         QTest::keyClick(x.f->txtPosi1, Qt::Key_Backspace);
         QCOMPARE(x.f->txtPosi1->text(), QStringLiteral("20"));
@@ -341,10 +341,10 @@ private slots:
     {
         Fixture x;
         x.f->lblPosi1Acc->setText(QStringLiteral("8"));
-        DataChanged = false;
+        x.doc().changed = false;
         x.f->UpDown1->stepUp();
         QCOMPARE(x.f->lblPosi1Acc->text(), QStringLiteral("9"));
-        QVERIFY(DataChanged);
+        QVERIFY(x.doc().changed);
         x.f->UpDown1->stepUp();
         QCOMPARE(x.f->lblPosi1Acc->text(), QStringLiteral("9"));
         x.f->lblPosi2Gensoku->setText(QStringLiteral("1"));
@@ -367,9 +367,9 @@ private slots:
             [&] { x.f->chkRevDir->setChecked(!x.f->chkRevDir->isChecked()); },
         };
         for (const auto &edit : edits) {
-            DataChanged = false;
+            x.doc().changed = false;
             edit();
-            QVERIFY(DataChanged);
+            QVERIFY(x.doc().changed);
         }
     }
 
@@ -403,13 +403,13 @@ private slots:
     {
         Fixture x;
         x.f->txtSentanCount->setText(QStringLiteral("kept"));
-        CurrentSet.Vel1 = 12;
-        CurrentSet.Acc1 = 3;
-        CurrentSet.Dec2 = 7;
-        CurrentSet.Position1 = 1234;  // beyond what typing allows; shown as is
-        CurrentSet.PauseTime2 = -5;
-        CurrentSet.SupplyCounter = 8;
-        CurrentSet.RevDir = 1;
+        x.doc().current.Vel1 = 12;
+        x.doc().current.Acc1 = 3;
+        x.doc().current.Dec2 = 7;
+        x.doc().current.Position1 = 1234;  // beyond what typing allows; shown as is
+        x.doc().current.PauseTime2 = -5;
+        x.doc().current.SupplyCounter = 8;
+        x.doc().current.RevDir = 1;
         x.window->ScreenFill();  // groups inactive: sensor and homing fields keep their text
         QCOMPARE(x.f->comboVEL1->currentText(), QStringLiteral("12"));
         QCOMPARE(x.f->lblPosi1Acc->text(), QStringLiteral("3"));
@@ -418,14 +418,14 @@ private slots:
         QCOMPARE(x.f->txtPosi2Timer->text(), QStringLiteral("-5"));
         QCOMPARE(x.f->txtSentanCount->text(), QStringLiteral("kept"));
         QVERIFY(!x.f->chkRevDir->isChecked());
-        QVERIFY(!DataChanged);
+        QVERIFY(!x.doc().changed);
 
         x.showParameters(true);
         x.window->ScreenFill();
         QCOMPARE(x.f->txtSentanCount->text(), QStringLiteral("8"));
         QVERIFY(x.f->chkRevDir->isChecked());
-        QVERIFY(!DataChanged);
-        CurrentSet.RevDir = 0;
+        QVERIFY(!x.doc().changed);
+        x.doc().current.RevDir = 0;
         x.window->ScreenFill();
         QVERIFY(!x.f->chkRevDir->isChecked());
 

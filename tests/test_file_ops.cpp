@@ -2,7 +2,6 @@
 
 #include "core/settings.h"
 #include "files/data_file.h"
-#include "files/data_state.h"
 #include "main_window/frmMain.h"
 #include "params/parameter_set.h"
 #include "support/sample_sets.h"
@@ -41,10 +40,12 @@ struct Fixture {
         window = std::make_unique<frmMain>();
         window->show();
         f = window->form();
-        CurrentSet = test::ExampleSet();
+        doc().current = test::ExampleSet();
         window->ScreenFill();
     }
     QString path(const QString &name) const { return QDir(files.path()).filePath(name); }
+
+    ParameterDocument &doc() const { return window->document(); }
 
     test::TestEnv env;
     test::ScriptedPrompts prompts;
@@ -71,14 +72,14 @@ private slots:
         QVERIFY(asked.confirmOverwrite);
         QCOMPARE(ReadAll(x.path("x.kzd")), DataFileBytes(test::ExampleSet()));
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("x"));
-        QVERIFY(!DataChanged);
+        QVERIFY(!x.doc().changed);
 
         x.f->txtPosi1->setText(QStringLiteral("123"));
-        QVERIFY(DataChanged);
+        QVERIFY(x.doc().changed);
         QCOMPARE(x.window->cmdSaveFile_Click(), 0);
         QCOMPARE(x.prompts.fileRequests.size(), 1);  // no dialog the second time
         QVERIFY(ReadAll(x.path("x.kzd")).contains("10,5,5,123,30\r\n"));
-        QVERIFY(!DataChanged);
+        QVERIFY(!x.doc().changed);
         QVERIFY(x.prompts.shown.isEmpty());
         QVERIFY(x.f->cmdSaveFile->isEnabled());
     }
@@ -101,8 +102,8 @@ private slots:
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("abc"));
         QCOMPARE(x.f->txtPosi1->text(), QStringLiteral("500"));
         QCOMPARE(x.f->txtPosi2->text(), QStringLiteral("350"));
-        QCOMPARE(CurrentSet, other);
-        QVERIFY(!DataChanged);
+        QCOMPARE(x.doc().current, other);
+        QVERIFY(!x.doc().changed);
         // The next Save replaces exactly the file that was opened.
         x.f->txtPosi2->setText(QStringLiteral("351"));
         QCOMPARE(x.window->cmdSaveFile_Click(), 0);
@@ -119,14 +120,14 @@ private slots:
         QVERIFY(bad.open(QIODevice::WriteOnly));
         bad.write("kz-c1\r\n1,2,3\r\n");
         bad.close();
-        DataChanged = true;
+        x.doc().changed = true;
         x.prompts.answers.enqueue(MsgAnswer::No);
         x.prompts.fileResults.enqueue(Chosen(x.path("bad.kzd")));
         x.window->cmdFileOpen_Click();
         QCOMPARE(x.prompts.texts(), (QStringList{kChangedQuestion, QStringLiteral("This is not KZ data file.\r\nOpening data file is stopped.")}));
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("New data"));
-        QCOMPARE(CurrentSet, test::ExampleSet());
-        QVERIFY(DataChanged);
+        QCOMPARE(x.doc().current, test::ExampleSet());
+        QVERIFY(x.doc().changed);
         // A cancelled dialog: nothing at all.
         x.prompts.answers.enqueue(MsgAnswer::No);
         x.prompts.fileResults.enqueue(Cancelled());
@@ -159,7 +160,7 @@ private slots:
         other.Position1 = 11;
         QVERIFY(WriteDataFile(x.path("other.kzd"), other));
         x.f->txtPosi1->setText(QStringLiteral("77"));
-        QVERIFY(DataChanged);
+        QVERIFY(x.doc().changed);
         x.prompts.answers.enqueue(MsgAnswer(answer));
         if (answer == int(MsgAnswer::Yes))
             x.prompts.fileResults.enqueue(saveTo.isEmpty() ? Cancelled() : Chosen(x.path(saveTo)));
@@ -168,7 +169,7 @@ private slots:
         QCOMPARE(x.prompts.shown.first().text, kChangedQuestion);
         QCOMPARE(x.prompts.shown.first().buttons, MsgButtons::YesNoCancel);
         QCOMPARE(x.f->txtPosi1->text(), opened ? QStringLiteral("11") : QStringLiteral("77"));
-        QCOMPARE(DataChanged, !opened);
+        QCOMPARE(x.doc().changed, !opened);
         if (answer == int(MsgAnswer::Yes) && !saveTo.isEmpty() && opened) {
             ParameterSet saved = test::ExampleSet();
             saved.Position1 = 77;
@@ -206,7 +207,7 @@ private slots:
         QCOMPARE(ReadAll(a), DataFileBytes(edited));
         QCOMPARE(QDir(x.path("A")).entryList(QDir::Files), QStringList{name});
         QCOMPARE(QDir(x.path("B")).entryList(QDir::Files), QStringList{QStringLiteral("y.kzd")});
-        QVERIFY(!DataChanged);
+        QVERIFY(!x.doc().changed);
         // Data from the controller or New data have no file: Save asks for one.
         x.window->mnuFileNew_Click();
         x.window->ScreenFill();
@@ -251,7 +252,7 @@ private slots:
         QCOMPARE(lines.last(), QStringLiteral("Nothing was read from the controller."));
         QVERIFY(x.port.frames.isEmpty());
         QCOMPARE(x.f->txtPosi1->text(), QStringLiteral("77"));
-        QVERIFY(DataChanged);
+        QVERIFY(x.doc().changed);
     }
 
     // New data with the sensor and homing groups shown leaves SP1, which takes no input, at 0:
@@ -277,7 +278,7 @@ private slots:
         x.prompts.fileResults.enqueue(Chosen(x.path("fresh.kzd")));
         QCOMPARE(x.window->cmdSaveFile_Click(), 0);
         QVERIFY(x.prompts.shown.isEmpty());
-        QCOMPARE(CurrentSet.Sp1, 0);
+        QCOMPARE(x.doc().current.Sp1, 0);
     }
 
     // Anything that is not a regular file gets the cannot-read message at once, from Open and
@@ -311,18 +312,18 @@ private slots:
         x.prompts.fileResults.enqueue(Chosen(path));
         x.window->cmdShogoFile_Click();
         QCOMPARE(x.prompts.texts(), (QStringList{cannotRead, cannotRead}));
-        QCOMPARE(CurrentSet, test::ExampleSet());
+        QCOMPARE(x.doc().current, test::ExampleSet());
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("New data"));
     }
 
     void saveCancelledOrFailedSaysSavingWasStopped()
     {
         Fixture x;
-        DataChanged = true;
+        x.doc().changed = true;
         x.prompts.fileResults.enqueue(Cancelled());
         QCOMPARE(x.window->cmdSaveFile_Click(), 1);
         QCOMPARE(x.prompts.texts(), QStringList{QStringLiteral("Saving was stopped")});
-        QVERIFY(DataChanged);
+        QVERIFY(x.doc().changed);
         // A name whose folder has gone: the write fails with the system's reason, the name stays.
         x.prompts.fileResults.enqueue(Chosen(x.path("gone/y.kzd")));
         QCOMPARE(x.window->cmdSaveFile_Click(), 1);
@@ -330,7 +331,7 @@ private slots:
         QVERIFY2(x.prompts.shown.last().text.startsWith(QStringLiteral("Saving was stopped\r\n")), qPrintable(x.prompts.shown.last().text));
         QVERIFY(x.prompts.shown.last().text.size() > 20);
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("New data"));
-        QVERIFY(DataChanged);
+        QVERIFY(x.doc().changed);
         // A file called just ".kzd" would leave the data nameless: refused.
         x.prompts.fileResults.enqueue(Chosen(x.path(".kzd")));
         QCOMPARE(x.window->cmdSaveFile_Click(), 1);
@@ -387,11 +388,11 @@ private slots:
         QCOMPARE(x.f->txtPosi1->text(), cleared ? QString() : QStringLiteral("77"));
         QCOMPARE(x.f->comboVEL1->currentText(), cleared ? QStringLiteral("1") : QStringLiteral("10"));
         QCOMPARE(x.f->lblPosi2Acc->text(), cleared ? QStringLiteral("1") : QStringLiteral("3"));
-        QCOMPARE(DataChanged, !cleared);
+        QCOMPARE(x.doc().changed, !cleared);
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("New data"));
         QCOMPARE(QFile::exists(x.path("n.kzd")), saveSucceeds);
-        // New data leaves CurrentSet alone; only a save takes the screen into it.
-        QCOMPARE(CurrentSet.Position1, answer == int(MsgAnswer::Yes) ? 77 : 200);
+        // New data leaves the current copy alone; only a save takes the screen into it.
+        QCOMPARE(x.doc().current.Position1, answer == int(MsgAnswer::Yes) ? 77 : 200);
         QVERIFY(x.f->cmdFileOpen->isEnabled());
         QVERIFY(x.f->mnuFileNew->isEnabled());
     }
@@ -400,7 +401,7 @@ private slots:
     {
         Fixture x;
         x.f->txtSentanCount->setText(QStringLiteral("42"));
-        DataChanged = false;
+        x.doc().changed = false;
         x.window->mnuFileNew_Click();
         QVERIFY(x.prompts.shown.isEmpty());
         QCOMPARE(x.f->txtSentanCount->text(), QStringLiteral("42"));
@@ -416,15 +417,15 @@ private slots:
         ParameterSet p = test::ExampleSet();
         p.RevDir = 1;
         p.Sp1 = 7;
-        CurrentSet = p;
+        x.doc().current = p;
         x.window->ScreenFill();
         x.prompts.fileResults.enqueue(Chosen(x.path("r.kzd")));
         QCOMPARE(x.window->cmdSaveFile_Click(), 0);
-        CurrentSet = ParameterSet();
+        x.doc().current = ParameterSet();
         x.prompts.fileResults.enqueue(Chosen(x.path("r.kzd")));
         x.window->cmdFileOpen_Click();
-        QCOMPARE(StagedSet, p);
-        QCOMPARE(CurrentSet, p);
+        QCOMPARE(x.doc().staged, p);
+        QCOMPARE(x.doc().current, p);
         QVERIFY(x.f->chkRevDir->isChecked());
     }
 };

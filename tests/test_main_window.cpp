@@ -8,7 +8,6 @@
 #include "core/strings.h"
 #include "core/twips.h"
 #include "files/data_file.h"
-#include "files/data_state.h"
 #include "link/alarm.h"
 #include "link/exchange.h"
 #include "link/port.h"
@@ -41,6 +40,7 @@ struct Fixture {
         window->show();
         f = window->form();
     }
+    ParameterDocument &doc() const { return window->document(); }
     test::TestEnv env;
     test::ScriptedPrompts prompts;
     test::FakePort port;
@@ -109,7 +109,7 @@ private slots:
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("New data"));
         QVERIFY(!ShowParametersOption);
         QVERIFY(!HomingParametersOption);
-        QVERIFY(!DataChanged);
+        QVERIFY(!x.doc().changed);
         for (QComboBox *combo : {x.f->comboVEL1, x.f->comboVEL2}) {
             QCOMPARE(combo->count(), 30);
             QCOMPARE(combo->itemText(0), QStringLiteral(" 1"));
@@ -197,7 +197,7 @@ private slots:
         x.window->cmdModeChange_Click();
         QVERIFY(x.window->isEditMode());
         ExpectMode(x.f, true);
-        QVERIFY(!DataChanged);
+        QVERIFY(!x.doc().changed);
     }
 
     // The parameter rows follow their options, and a layout stops at the first row whose
@@ -365,7 +365,7 @@ private slots:
             ++saves;
             return saveResult;
         };
-        DataChanged = changed;
+        x.doc().changed = changed;
         x.prompts.answers.enqueue(static_cast<MsgAnswer>(answer));
         if (viaMenu)
             x.f->mnuFileExit->trigger();
@@ -383,7 +383,7 @@ private slots:
         }
         QCOMPARE(saves, answer == int(MsgAnswer::Yes) ? 1 : 0);
         QCOMPARE(x.window->isVisible(), !closed);
-        QCOMPARE(DataChanged, changed);
+        QCOMPARE(x.doc().changed, changed);
         if (closed) {
             QVERIFY(!x.port.isOpen());  // released even with port occupy on
             QSettings stored(SettingsFilePath(), QSettings::IniFormat);
@@ -417,19 +417,19 @@ private slots:
     void dataNameIsShownWhole()
     {
         Fixture x;
-        DataName = QStringLiteral("<u>x");
-        DataPath = QStringLiteral("/data/<u>x.kzd");
+        x.doc().name = QStringLiteral("<u>x");
+        x.doc().path = QStringLiteral("/data/<u>x.kzd");
         x.window->ShowDataName();
         QCOMPARE(x.f->lblShowName->textFormat(), Qt::PlainText);
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("<u>x"));
-        DataName = QStringLiteral("line3_feeder12_changeover_2026-12-10_final");
-        DataPath = QStringLiteral("/data/") + DataName + QStringLiteral(".kzd");
+        x.doc().name = QStringLiteral("line3_feeder12_changeover_2026-12-10_final");
+        x.doc().path = QStringLiteral("/data/") + x.doc().name + QStringLiteral(".kzd");
         x.window->ShowDataName();
         const QString shown = x.f->lblShowName->text();
         QVERIFY2(shown.contains(QChar(0x2026)) && shown.startsWith(QLatin1String("line")) && shown.endsWith(QLatin1String("final")),
                  qPrintable(shown));
         QVERIFY(x.f->lblShowName->fontMetrics().horizontalAdvance(shown) <= x.f->lblShowName->contentsRect().width());
-        QCOMPARE(x.f->lblShowName->toolTip(), DataPath);
+        QCOMPARE(x.f->lblShowName->toolTip(), x.doc().path);
     }
 
     // Every caption of both languages fits its label, in both layouts and with the parameters
@@ -490,12 +490,12 @@ private slots:
     {
         Fixture x;
         const ParameterSet read = test::ExampleSet();
-        CurrentSet = read;
-        QCOMPARE(BuildWriteBlocks(true), 0);
+        ParameterDocument controller;  // what the controller holds, as blocks
+        controller.current = read;
+        QCOMPARE(BuildWriteBlocks(controller.current, controller.blocks, true), 0);
         x.port.queueReply("0CM1\r\n");
         for (int slot = 1; slot <= 5; ++slot)
-            x.port.queueReply("0RD" + BlockImage[slot].toLatin1() + "\r\n");
-        CurrentSet = ParameterSet();
+            x.port.queueReply("0RD" + controller.blocks[slot].toLatin1() + "\r\n");
         x.window->readAtStartup();
         QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.f->lblShowName->text(), QStringLiteral("Inside of C/T"));
@@ -515,15 +515,16 @@ private slots:
             {x.f->txtOffsetPosi, read.HomeOffset}};
         for (const auto &[field, value] : shown)
             QCOMPARE(field->text(), QString::number(value));
-        QVERIFY(!DataChanged);
+        QVERIFY(!x.doc().changed);
 
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("read.kzd"));
         x.prompts.fileResults.enqueue(test::Chosen(path));
         QCOMPARE(x.window->mnuFileSaveAs_Click(), 0);
         QCOMPARE(x.prompts.texts(), QStringList{});
-        QCOMPARE(ReadDataFile(path), 0);
-        QCOMPARE(StagedSet, read);
+        ParameterDocument saved;
+        QCOMPARE(ReadDataFile(path, saved), 0);
+        QCOMPARE(saved.staged, read);
 
         // Shown once, the fields keep what the user types there through hiding and showing again.
         x.f->txtSentanCount->setText(QStringLiteral("9"));

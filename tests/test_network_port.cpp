@@ -141,7 +141,7 @@ private slots:
         QVERIFY(test::WaitForIdle(window));
         QCOMPARE(sim.waitForFrames(6), (QStringList{"0CM1", "0RD02", "0RD04", "0RD05", "0RD00", "0RD01"}));
         QCOMPARE(prompts.texts(), QStringList());
-        QCOMPARE(CurrentSet.Position2, 200);
+        QCOMPARE(window.document().current.Position2, 200);
         QCOMPARE(window.form()->lblShowName->text(), Str(213));
         QVERIFY(Port().isOpen());  // port occupy keeps it, as a serial port
     }

@@ -3,7 +3,6 @@
 // nothing; the running operation ends as if nothing had been pressed. End to end against kz-sim,
 // with a slow reply to hold each operation open.
 
-#include "files/data_state.h"
 #include "link/exchange.h"
 #include "link/port.h"
 #include "main_window/frmMain.h"
@@ -114,7 +113,7 @@ private slots:
         PortOccupy = false;  // the port is opened per operation: a nested one would close it
         frmMain w;
         w.show();
-        CurrentSet = test::ExampleSet();
+        w.document().current = test::ExampleSet();
         w.ScreenFill();
         if (op.moveMode)
             w.MoveModeLayout();

@@ -1,9 +1,10 @@
-// The parameter set: number reading, the blank check, taking the screen into CurrentSet, and the range
-// check with its report.
+// The parameter set: number reading, the blank check, taking the screen into a document's current
+// copy, and the range check with its report.
 
 #include "core/prompts.h"
 #include "core/strings.h"
 #include "params/check_chain.h"
+#include "params/parameter_document.h"
 #include "params/parameter_set.h"
 #include "core/read_number.h"
 #include "support/scripted_prompts.h"
@@ -110,11 +111,13 @@ class TestParams : public QObject {
     Q_OBJECT
 
     std::optional<test::TestEnv> env_;
+    ParameterDocument doc_;
 
 private slots:
     void init()
     {
-        env_.emplace();  // also empties StagedSet, CurrentSet, BlockImage and the out-of-range list
+        env_.emplace();
+        doc_ = ParameterDocument();
     }
     void cleanup() { env_.reset(); }
 
@@ -226,14 +229,14 @@ private slots:
     void takeInReadsEveryControlIntoItsField()
     {
         test::ScriptedPrompts prompts;
-        CurrentSet = Untouched();
-        QCOMPARE(TakeScreenValues(FilledScreen(), true), 0);
-        QCOMPARE(CurrentSet, ScreenSet());
+        doc_.current = Untouched();
+        QCOMPARE(TakeScreenValues(FilledScreen(), true, doc_.current), 0);
+        QCOMPARE(doc_.current, ScreenSet());
 
         ScreenTexts unticked = FilledScreen();
         unticked.revDirChecked = false;
-        QCOMPARE(TakeScreenValues(unticked, true), 0);
-        QCOMPARE(CurrentSet.RevDir, 0);
+        QCOMPARE(TakeScreenValues(unticked, true, doc_.current), 0);
+        QCOMPARE(doc_.current.RevDir, 0);
         QCOMPARE(prompts.texts(), QStringList{});
     }
 
@@ -244,9 +247,9 @@ private slots:
         // Texts that would fail the take-in, were they read.
         for (const char *c : {"txtHomePosi", "txtSentanCount", "txtHensu2"})
             screen.texts[QString::fromLatin1(c)] = QStringLiteral("99999999999");
-        CurrentSet = Untouched();
+        doc_.current = Untouched();
 
-        QCOMPARE(TakeScreenValues(screen, false), 0);
+        QCOMPARE(TakeScreenValues(screen, false, doc_.current), 0);
         QCOMPARE(prompts.texts(), QStringList{});
         ParameterSet expected = Untouched();
         const ParameterSet taken = ScreenSet();
@@ -255,7 +258,7 @@ private slots:
                          &ParameterSet::Acc2, &ParameterSet::Dec2, &ParameterSet::PauseTime2,
                          &ParameterSet::Position2})
             expected.*m = taken.*m;
-        QCOMPARE(CurrentSet, expected);
+        QCOMPARE(doc_.current, expected);
     }
 
     void takeInConvertsTexts_data()
@@ -291,8 +294,8 @@ private slots:
         test::ScriptedPrompts prompts;
         ScreenTexts screen = FilledScreen();
         screen.texts[control] = text;
-        QCOMPARE(TakeScreenValues(screen, true), 0);
-        QCOMPARE(CurrentSet, expected);
+        QCOMPARE(TakeScreenValues(screen, true, doc_.current), 0);
+        QCOMPARE(doc_.current, expected);
         QCOMPARE(prompts.texts(), QStringList{});
     }
 
@@ -334,10 +337,10 @@ private slots:
         test::ScriptedPrompts prompts;
         ScreenTexts screen = FilledScreen();
         screen.texts[control] = text;
-        CurrentSet = Untouched();
-        QCOMPARE(TakeScreenValues(screen, true), 1);
+        doc_.current = Untouched();
+        QCOMPARE(TakeScreenValues(screen, true, doc_.current), 1);
         QCOMPARE(prompts.texts(), QStringList{kTakeInMessage});
-        QCOMPARE(CurrentSet, expected);
+        QCOMPARE(doc_.current, expected);
     }
 
     // Each field just inside and just outside its accepted range, with the report it gives.
@@ -386,17 +389,17 @@ private slots:
         QFETCH(QString, list);
         test::ScriptedPrompts prompts;
         for (int value : {min, max}) {
-            CurrentSet = ScreenSet();
-            CurrentSet.*field = value;
-            QCOMPARE(CheckRanges(true), 0);
+            doc_.current = ScreenSet();
+            doc_.current.*field = value;
+            QCOMPARE(CheckRanges(doc_, true), 0);
         }
         QCOMPARE(prompts.texts(), QStringList{});
         for (int value : {min - 1, max + 1}) {
-            CurrentSet = ScreenSet();
-            CurrentSet.*field = value;
-            QCOMPARE(CheckRanges(true), 1);
+            doc_.current = ScreenSet();
+            doc_.current.*field = value;
+            QCOMPARE(CheckRanges(doc_, true), 1);
             QCOMPARE(prompts.texts().last(), kRangeHead + list);
-            QCOMPARE(OutOfRangeList, list);
+            QCOMPARE(doc_.outOfRange, list);
         }
         QCOMPARE(prompts.texts().size(), 2);
     }
@@ -443,34 +446,34 @@ private slots:
         QFETCH(ParameterSet, params);
         QFETCH(QString, list);
         test::ScriptedPrompts prompts;
-        CurrentSet = params;
-        QCOMPARE(CheckRanges(groupsActive), list.isEmpty() ? 0 : 1);
+        doc_.current = params;
+        QCOMPARE(CheckRanges(doc_, groupsActive), list.isEmpty() ? 0 : 1);
         QCOMPARE(prompts.texts(), list.isEmpty() ? QStringList{} : QStringList{kRangeHead + list});
-        QCOMPARE(OutOfRangeList, list);
-        QCOMPARE(CurrentSet, params);
+        QCOMPARE(doc_.outOfRange, list);
+        QCOMPARE(doc_.current, params);
     }
 
     void rangeCheckListsOnlyCurrentFailures()
     {
         test::ScriptedPrompts prompts;
-        OutOfRangeList = QStringLiteral("Position 1 - left from a verification\r\n");
-        CurrentSet = ValidWith([](auto &p) { p.Vel1 = 0; });
-        QCOMPARE(CheckRanges(true), 1);
-        CurrentSet = ValidWith([](auto &p) { p.Acc1 = 0; });
-        QCOMPARE(CheckRanges(true), 1);
-        CurrentSet = ScreenSet();
-        QCOMPARE(CheckRanges(true), 0);
+        doc_.outOfRange = QStringLiteral("Position 1 - left from a verification\r\n");
+        doc_.current = ValidWith([](auto &p) { p.Vel1 = 0; });
+        QCOMPARE(CheckRanges(doc_, true), 1);
+        doc_.current = ValidWith([](auto &p) { p.Acc1 = 0; });
+        QCOMPARE(CheckRanges(doc_, true), 1);
+        doc_.current = ScreenSet();
+        QCOMPARE(CheckRanges(doc_, true), 0);
         QCOMPARE(prompts.texts(), (QStringList{kRangeHead + "Position 1 - VEL,\r\n",
                                                kRangeHead + "Position 1 - ACC,\r\n"}));
-        QCOMPARE(OutOfRangeList, QString());
+        QCOMPARE(doc_.outOfRange, QString());
     }
 
     void rangeReportInJapanese()
     {
         LangOffset = 0;
         test::ScriptedPrompts prompts;
-        CurrentSet = ValidWith([](auto &p) { p.Acc2 = 12; p.HomingPulse = 700; });
-        QCOMPARE(CheckRanges(true), 1);
+        doc_.current = ValidWith([](auto &p) { p.Acc2 = 12; p.HomingPulse = 700; });
+        QCOMPARE(CheckRanges(doc_, true), 1);
         QCOMPARE(prompts.texts(),
                  QStringList{QStringLiteral("以下に示す設定の数値が有効範囲にありません。\r\n"
                                             "数値を確認し、再度実行してください。\r\n"

@@ -1,7 +1,8 @@
-// The controller data image: hexadecimal fields, the blocks built from CurrentSet, and the read replies
-// staged into StagedSet.
+// The controller data image: hexadecimal fields, the blocks built from a document's current copy, and
+// the read replies staged into its staged copy.
 
 #include "params/data_image.h"
+#include "params/parameter_document.h"
 #include "params/parameter_set.h"
 #include "support/scripted_prompts.h"
 #include "support/test_env.h"
@@ -58,10 +59,10 @@ QStringList Replies()
     };
 }
 
-void PutReplies(const QStringList &replies)
+void PutReplies(ParameterDocument &doc, const QStringList &replies)
 {
     for (int slot = 1; slot <= 5; ++slot)
-        BlockImage[slot] = replies[slot - 1];
+        doc.blocks[slot] = replies[slot - 1];
 }
 
 }  // namespace
@@ -70,11 +71,13 @@ class TestParamsImage : public QObject {
     Q_OBJECT
 
     std::optional<test::TestEnv> env_;
+    ParameterDocument doc_;
 
 private slots:
     void init()
     {
-        env_.emplace();  // also empties StagedSet, CurrentSet, BlockImage and the out-of-range list
+        env_.emplace();
+        doc_ = ParameterDocument();
     }
     void cleanup() { env_.reset(); }
 
@@ -105,40 +108,41 @@ private slots:
         QCOMPARE(HexField(value, width), text);
     }
 
-    void blocksFromHensu()
+    void blocksFromCurrentCopy()
     {
         test::ScriptedPrompts prompts;
-        CurrentSet.Vel1 = 30; CurrentSet.Acc1 = 9; CurrentSet.Dec1 = 1; CurrentSet.Position1 = 400; CurrentSet.PauseTime1 = 0;
-        CurrentSet.Vel2 = 5; CurrentSet.Acc2 = 2; CurrentSet.Dec2 = 3; CurrentSet.PauseTime2 = 255;
-        CurrentSet.Position2 = 16777215;
-        CurrentSet.SeparateTimer = 100; CurrentSet.SupplyCounter = 8; CurrentSet.RestartDelay = 101;
-        CurrentSet.MidDetectCounter = 15; CurrentSet.NoWorkCounter = 200; CurrentSet.TipWorkOffTimer = 20;
-        CurrentSet.Sp1 = 0; CurrentSet.RevDir = 1;
-        CurrentSet.HomingVel = 8; CurrentSet.HomingPulse = 600; CurrentSet.OffsetVel = 6; CurrentSet.HomeOffset = 2;
+        ParameterSet &set = doc_.current;
+        set.Vel1 = 30; set.Acc1 = 9; set.Dec1 = 1; set.Position1 = 400; set.PauseTime1 = 0;
+        set.Vel2 = 5; set.Acc2 = 2; set.Dec2 = 3; set.PauseTime2 = 255;
+        set.Position2 = 16777215;
+        set.SeparateTimer = 100; set.SupplyCounter = 8; set.RestartDelay = 101;
+        set.MidDetectCounter = 15; set.NoWorkCounter = 200; set.TipWorkOffTimer = 20;
+        set.Sp1 = 0; set.RevDir = 1;
+        set.HomingVel = 8; set.HomingPulse = 600; set.OffsetVel = 6; set.HomeOffset = 2;
 
-        QCOMPARE(BuildWriteBlocks(true), 0);
-        QCOMPARE(BlockImage[1], QStringLiteral("02" "78" "09" "01" "000190" "00" "FF"));
-        QCOMPARE(BlockImage[2], QStringLiteral("04" "78" "09" "01" "FFFFFF" "FF" "FF"));
-        QCOMPARE(BlockImage[3], QStringLiteral("05" "14" "02" "03" "FF" "FFFFFFFF"));
-        QCOMPARE(BlockImage[4], QStringLiteral("00" "08" "0258" "06" "0002" "FF" "01"));
-        QCOMPARE(BlockImage[5], QStringLiteral("01" "08" "65" "C8" "64" "0F" "14" "00" "FF"));
-        QCOMPARE(BlockImage[6], QStringLiteral("03" "14" "02" "03" "00" "FFFFFFFF"));
-        QCOMPARE(BlockImage[7], QStringLiteral("1F" "FFFFFFFFFFFF55AA"));
+        QCOMPARE(BuildWriteBlocks(doc_.current, doc_.blocks, true), 0);
+        QCOMPARE(doc_.blocks[1], QStringLiteral("02" "78" "09" "01" "000190" "00" "FF"));
+        QCOMPARE(doc_.blocks[2], QStringLiteral("04" "78" "09" "01" "FFFFFF" "FF" "FF"));
+        QCOMPARE(doc_.blocks[3], QStringLiteral("05" "14" "02" "03" "FF" "FFFFFFFF"));
+        QCOMPARE(doc_.blocks[4], QStringLiteral("00" "08" "0258" "06" "0002" "FF" "01"));
+        QCOMPARE(doc_.blocks[5], QStringLiteral("01" "08" "65" "C8" "64" "0F" "14" "00" "FF"));
+        QCOMPARE(doc_.blocks[6], QStringLiteral("03" "14" "02" "03" "00" "FFFFFFFF"));
+        QCOMPARE(doc_.blocks[7], QStringLiteral("1F" "FFFFFFFFFFFF55AA"));
         for (int slot = 1; slot <= 7; ++slot)
-            QCOMPARE(BlockImage[slot].size(), 18);
+            QCOMPARE(doc_.blocks[slot].size(), 18);
         QCOMPARE(prompts.texts(), QStringList{});
     }
 
     void groupsInactiveLeaveSlots4And5()
     {
-        CurrentSet = Distinct();
-        BlockImage[4] = QStringLiteral("from the last read 4");
-        BlockImage[5] = QStringLiteral("from the last read 5");
-        QCOMPARE(BuildWriteBlocks(false), 0);
-        QCOMPARE(BlockImage[4], QStringLiteral("from the last read 4"));
-        QCOMPARE(BlockImage[5], QStringLiteral("from the last read 5"));
-        QCOMPARE(BlockImage[6], QStringLiteral("03" "0C" "01" "09" "C9" "FFFFFFFF"));
-        QCOMPARE(BlockImage[7], QStringLiteral("1F" "FFFFFFFFFFFF55AA"));
+        doc_.current = Distinct();
+        doc_.blocks[4] = QStringLiteral("from the last read 4");
+        doc_.blocks[5] = QStringLiteral("from the last read 5");
+        QCOMPARE(BuildWriteBlocks(doc_.current, doc_.blocks, false), 0);
+        QCOMPARE(doc_.blocks[4], QStringLiteral("from the last read 4"));
+        QCOMPARE(doc_.blocks[5], QStringLiteral("from the last read 5"));
+        QCOMPARE(doc_.blocks[6], QStringLiteral("03" "0C" "01" "09" "C9" "FFFFFFFF"));
+        QCOMPARE(doc_.blocks[7], QStringLiteral("1F" "FFFFFFFFFFFF55AA"));
     }
 
     void speedOverflow_data()
@@ -161,34 +165,34 @@ private slots:
         QFETCH(int, vel2);
         QFETCH(QList<int>, built);
         test::ScriptedPrompts prompts;
-        CurrentSet = Distinct();
-        CurrentSet.Vel1 = vel1;
-        CurrentSet.Vel2 = vel2;
+        doc_.current = Distinct();
+        doc_.current.Vel1 = vel1;
+        doc_.current.Vel2 = vel2;
         for (int slot = 1; slot <= 7; ++slot)
-            BlockImage[slot] = QStringLiteral("old");
+            doc_.blocks[slot] = QStringLiteral("old");
 
         const bool fails = built.size() < 7;
-        QCOMPARE(BuildWriteBlocks(true), fails ? 1 : 0);
+        QCOMPARE(BuildWriteBlocks(doc_.current, doc_.blocks, true), fails ? 1 : 0);
         QCOMPARE(prompts.texts(), fails ? QStringList{kCollectingMessage} : QStringList{});
         for (int slot = 1; slot <= 7; ++slot)
-            QCOMPARE(BlockImage[slot] != QStringLiteral("old"), built.contains(slot));
+            QCOMPARE(doc_.blocks[slot] != QStringLiteral("old"), built.contains(slot));
     }
 
     void imageRoundTrip()
     {
-        CurrentSet = Distinct();
-        QCOMPARE(BuildWriteBlocks(true), 0);
+        doc_.current = Distinct();
+        QCOMPARE(BuildWriteBlocks(doc_.current, doc_.blocks, true), 0);
         for (int slot = 1; slot <= 5; ++slot)
-            BlockImage[slot] = QStringLiteral("0RD") + BlockImage[slot] + QStringLiteral("\r\n");
-        QVERIFY(StageReadReplies());
-        QCOMPARE(StagedSet, CurrentSet);
+            doc_.blocks[slot] = QStringLiteral("0RD") + doc_.blocks[slot] + QStringLiteral("\r\n");
+        QVERIFY(StageReadReplies(doc_.blocks, doc_.staged));
+        QCOMPARE(doc_.staged, doc_.current);
     }
 
     void extractStagesOnlyItsBytes()
     {
-        PutReplies(Replies());
-        QVERIFY(StageReadReplies());
-        QCOMPARE(StagedSet, Distinct());
+        PutReplies(doc_, Replies());
+        QVERIFY(StageReadReplies(doc_.blocks, doc_.staged));
+        QCOMPARE(doc_.staged, Distinct());
     }
 
     void extractRoundsSpeeds_data()
@@ -213,11 +217,11 @@ private slots:
         QStringList replies = Replies();
         replies[0].replace(5, 2, byte);
         replies[2].replace(5, 2, byte);
-        PutReplies(replies);
-        QVERIFY(StageReadReplies());
+        PutReplies(doc_, replies);
+        QVERIFY(StageReadReplies(doc_.blocks, doc_.staged));
         ParameterSet expected = Distinct();
         expected.Vel1 = expected.Vel2 = vel;
-        QCOMPARE(StagedSet, expected);
+        QCOMPARE(doc_.staged, expected);
     }
 
     void extractRejectsBadReplies_data()
@@ -242,12 +246,12 @@ private slots:
         QFETCH(QString, reply);
         QStringList replies = Replies();
         replies[slot - 1] = reply;
-        PutReplies(replies);
-        StagedSet = Distinct();
-        StagedSet.Vel1 = 1;  // differs from what the good replies would stage
-        const ParameterSet before = StagedSet;
-        QVERIFY(!StageReadReplies());
-        QCOMPARE(StagedSet, before);
+        PutReplies(doc_, replies);
+        doc_.staged = Distinct();
+        doc_.staged.Vel1 = 1;  // differs from what the good replies would stage
+        const ParameterSet before = doc_.staged;
+        QVERIFY(!StageReadReplies(doc_.blocks, doc_.staged));
+        QCOMPARE(doc_.staged, before);
     }
 };
 

@@ -240,7 +240,7 @@ private slots:
         frmMain window;  // loads the port settings
         PortNo = 4;
         window.show();
-        CurrentSet = ExampleSet();
+        window.document().current = ExampleSet();
         window.ScreenFill();
         // The read's question, or the write's.
         prompts.answers.enqueue(operation == "cmdLoadtoCt" ? MsgAnswer::Ok : MsgAnswer::Yes);

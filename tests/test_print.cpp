@@ -352,11 +352,11 @@ private slots:
         printer.setOutputFileName(pdf);
         printer.setPageSize(QPageSize(paper));
 
-        StagedSet = KnownSet();
+        const ParameterSet staged = KnownSet();
         frmPrintSelect::PrintScreenData = false;
         frmPrintSelect::PrintFileData = true;
         frmPrintSelect::PrintFileTitle = QStringLiteral("abc.kzd");
-        QVERIFY(PrintSetData(printer));
+        QVERIFY(PrintSetData(staged, printer));
 
         const QList<PdfWord> words = ReadWords(pdf);
         ExpectReportPage(words, printer.pageLayout().paintRectPoints(),
@@ -377,7 +377,7 @@ private slots:
         test::TestEnv env;
         LangOffset = offset;
         QTemporaryDir dir;
-        StagedSet = KnownSet();
+        const ParameterSet staged = KnownSet();
         frmPrintSelect::PrintScreenData = false;
         frmPrintSelect::PrintFileData = true;
         frmPrintSelect::PrintFileTitle = QStringLiteral("abc.kzd");
@@ -387,10 +387,10 @@ private slots:
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(printed);
         printer.setPageSize(QPageSize(QPageSize::A4));
-        QVERIFY(PrintSetData(printer));
+        QVERIFY(PrintSetData(staged, printer));
         const QString saved = dir.filePath(QStringLiteral("saved.pdf"));
         QString reason;
-        QVERIFY2(WriteReportPdf(saved, &reason), qPrintable(reason));
+        QVERIFY2(WriteReportPdf(staged, saved, &reason), qPrintable(reason));
         QVERIFY(reason.isEmpty());
 
         const QSizeF a4 = QPageSize(QPageSize::A4).size(QPageSize::Point);
@@ -431,7 +431,7 @@ private slots:
         QFETCH(QByteArray, before);
         test::TestEnv env;
         QTemporaryDir dir;
-        StagedSet = KnownSet();
+        const ParameterSet staged = KnownSet();
         frmPrintSelect::PrintScreenData = true;
         frmPrintSelect::PrintFileData = false;
         const QString path = dir.filePath(QStringLiteral("report.pdf"));
@@ -444,7 +444,7 @@ private slots:
         {
             test::FileSizeLimit full;
             QVERIFY(full.active());
-            QVERIFY(!WriteReportPdf(path, &reason));
+            QVERIFY(!WriteReportPdf(staged, path, &reason));
         }
         QCOMPARE(reason, QStringLiteral("%1: File too large").arg(path));
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::Hidden),

@@ -4,7 +4,6 @@
 #include "core/strings.h"
 #include "core/twips.h"
 #include "files/data_file.h"
-#include "files/data_state.h"
 #include "main_window/frmMain.h"
 #include "params/parameter_set.h"
 #include "printing/frmPrintSelect.h"
@@ -129,6 +128,8 @@ struct Fixture {
 
     bool printed() const { return QFileInfo(pdf).size() > 0; }
     bool buttonsOn() const { return f->cmdFileOpen->isEnabled() && f->cmdGetfromCt->isEnabled(); }
+
+    ParameterDocument &doc() const { return window->document(); }
 
     test::TestEnv env;
     test::ScriptedPrompts prompts;
@@ -328,8 +329,8 @@ private slots:
         QCOMPARE(prompts.texts(), QStringList{kBadFileMessage});
     }
 
-    // Every way the Print command stops before the page: nothing printed, StagedSet as it was, its
-    // message if it has one, and the command buttons on again.
+    // Every way the Print command stops before the page: nothing printed, the staged copy as it was,
+    // its message if it has one, and the command buttons on again.
     void stopsWithoutPrinting_data()
     {
         QTest::addColumn<QString>("script");
@@ -357,12 +358,12 @@ private slots:
         QFETCH(bool, printDialogShown);
         QFETCH(QString, message);
         Fixture x;
-        CurrentSet = ValidSet(1);
+        x.doc().current = ValidSet(1);
         x.window->ScreenFill();
         if (blankVel)
             x.f->comboVEL1->setEditText(QString());
         const ParameterSet staged = ValidSet(7);
-        StagedSet = staged;
+        x.doc().staged = staged;
         const QString path = x.dir.filePath(QStringLiteral("chosen.kzd"));
         if (file != QLatin1String("-")) {
             QFile out(path);
@@ -377,21 +378,21 @@ private slots:
         QCOMPARE(x.prompts.printAnswers.isEmpty(), printDialogShown);
         message.replace(QLatin1Char('@'), path);  // the chosen file, named in a read failure
         QCOMPARE(x.prompts.texts(), message.isEmpty() ? QStringList{} : QStringList{message});
-        QCOMPARE(StagedSet, staged);
-        QCOMPARE(CurrentSet, ValidSet(1));
+        QCOMPARE(x.doc().staged, staged);
+        QCOMPARE(x.doc().current, ValidSet(1));
         QVERIFY(x.buttonsOffDuringSelection);
         QVERIFY(x.buttonsOn());
     }
 
-    // The screen printed: taken through the check chain into CurrentSet and staged in StagedSet. With the
-    // parameter groups hidden, the sensor and homing values are CurrentSet's, not the screen's.
+    // The screen printed: taken through the check chain into the current copy and staged. With the
+    // parameter groups hidden, the sensor and homing values are the current copy's, not the screen's.
     void printsScreenData()
     {
         Fixture x;
-        CurrentSet = ValidSet(1);
+        x.doc().current = ValidSet(1);
         x.window->ScreenFill();
         QVERIFY(!x.window->ParameterGroupsActive());
-        CurrentSet.SeparateTimer = 77;
+        x.doc().current.SeparateTimer = 77;
         x.f->txtPosi1->setText(QStringLiteral("400"));
         x.prompts.printAnswers.enqueue(true);
 
@@ -400,8 +401,8 @@ private slots:
         ParameterSet expected = ValidSet(1);
         expected.Position1 = 400;
         expected.SeparateTimer = 77;
-        QCOMPARE(CurrentSet, expected);
-        QCOMPARE(StagedSet, expected);
+        QCOMPARE(x.doc().current, expected);
+        QCOMPARE(x.doc().staged, expected);
         QVERIFY(x.prompts.shown.isEmpty());
         QVERIFY(x.buttonsOffDuringSelection);
         QVERIFY(x.menusOnDuringSelection);
@@ -413,7 +414,7 @@ private slots:
         QVERIFY(!text.contains(QStringLiteral("File Name")));
     }
 
-    // A file printed: its data staged in StagedSet and its name on the page; the screen, CurrentSet and the
+    // A file printed: its data staged and its name on the page; the screen, the current copy and the
     // record of unsaved edits stay as they were.
     void printsFileKeepingDataChanged_data()
     {
@@ -425,9 +426,9 @@ private slots:
     {
         QFETCH(bool, changed);
         Fixture x;
-        CurrentSet = ValidSet(1);
+        x.doc().current = ValidSet(1);
         x.window->ScreenFill();
-        DataChanged = changed;
+        x.doc().changed = changed;
         QVERIFY(QDir(x.dir.path()).mkdir(QStringLiteral("folder")));
         const QString path = x.dir.filePath(QStringLiteral("folder/abc.kzd"));
         QVERIFY(WriteDataFile(path, ValidSet(9)));
@@ -435,9 +436,9 @@ private slots:
 
         x.print(QStringLiteral("file browse ok"), path);
 
-        QCOMPARE(StagedSet, ValidSet(9));
-        QCOMPARE(CurrentSet, ValidSet(1));
-        QCOMPARE(DataChanged, changed);
+        QCOMPARE(x.doc().staged, ValidSet(9));
+        QCOMPARE(x.doc().current, ValidSet(1));
+        QCOMPARE(x.doc().changed, changed);
         QVERIFY(x.prompts.shown.isEmpty());
         QVERIFY(x.buttonsOn());
         const QString text = PdfText(x.pdf);
@@ -450,7 +451,7 @@ private slots:
     void pageSetupKeptBetweenPrints()
     {
         Fixture x;
-        CurrentSet = ValidSet(1);
+        x.doc().current = ValidSet(1);
         x.window->ScreenFill();
         PrinterDialogs dialogs;
         mnuFilePageSetup_Click(*x.window);
@@ -489,7 +490,7 @@ private slots:
         QFETCH(QString, said);
         Fixture x;
         LangOffset = offset;
-        CurrentSet = ValidSet(1);
+        x.doc().current = ValidSet(1);
         x.window->ScreenFill();
         const QString target = x.dir.filePath(QStringLiteral("no such folder/report.pdf"));
         ReportPrinter().setOutputFileName(target);
@@ -502,7 +503,7 @@ private slots:
                  QStringList{said + QStringLiteral("\r\n") + target + QStringLiteral(": No such file or directory")});
         QCOMPARE(x.prompts.shown.constFirst().buttons, MsgButtons::Ok);
         QVERIFY(!QFileInfo::exists(target));
-        QCOMPARE(StagedSet, ValidSet(1));
+        QCOMPARE(x.doc().staged, ValidSet(1));
         QVERIFY(x.buttonsOn());
     }
 
@@ -560,10 +561,10 @@ private slots:
         QFETCH(bool, fileLine);
         Fixture x;
         SetPrinterQuery([] { return false; });
-        CurrentSet = ValidSet(1);
+        x.doc().current = ValidSet(1);
         x.window->ScreenFill();
         x.f->txtPosi1->setText(QStringLiteral("400"));
-        DataName = dataName;
+        x.doc().name = dataName;
         const QString dataFile = x.dir.filePath(QStringLiteral("abc.kzd"));
         QVERIFY(WriteDataFile(dataFile, ValidSet(9)));
         const QString target = x.dir.filePath(QStringLiteral("saved report.pdf"));
@@ -616,7 +617,7 @@ private slots:
         QFETCH(int, saveDialogs);
         QFETCH(QString, message);
         Fixture x;
-        CurrentSet = ValidSet(1);
+        x.doc().current = ValidSet(1);
         x.window->ScreenFill();
         if (blankVel)
             x.f->comboVEL1->setEditText(QString());

@@ -11,7 +11,6 @@
 #include "app/startup.h"
 #include "core/version.h"
 #include "files/data_file.h"
-#include "files/data_state.h"
 #include "main_window/frmMain.h"
 #include "params/parameter_set.h"
 #include "support/fake_port.h"
@@ -138,8 +137,8 @@ private slots:
         test::FakePort port;
         LoadLanguage();
         frmMain window;
-        StagedSet.Vel1 = 3;
-        CurrentSet.Vel1 = 4;
+        window.document().staged.Vel1 = 3;
+        window.document().current.Vel1 = 4;
         port.queueReply("0CM1\r\n");
         port.queueReply("0RD0228050500006GGAFF\r\n");  // right length and echo, not hexadecimal
         for (const char *block : {"04", "05", "00", "01"})
@@ -147,8 +146,8 @@ private slots:
         window.readAtStartup();
         QVERIFY(test::WaitForIdle(window));
         QCOMPARE(prompts.texts(), QStringList{QStringLiteral("Communication Error!")});
-        QCOMPARE(StagedSet.Vel1, 3);
-        QCOMPARE(CurrentSet.Vel1, 4);
+        QCOMPARE(window.document().staged.Vel1, 3);
+        QCOMPARE(window.document().current.Vel1, 4);
         QCOMPARE(window.form()->lblShowName->text(), QStringLiteral("New data"));
         QVERIFY(window.form()->cmdGetfromCt->isEnabled());
     }
@@ -336,17 +335,18 @@ private slots:
         QCOMPARE(prompts.texts(), message.isEmpty() ? QStringList{} : QStringList{message});
         Ui::frmMain *f = window->form();
         QCOMPARE(f->lblShowName->text(), name);
-        QVERIFY(!DataChanged);
+        QVERIFY(!window->document().changed);
         if (content != QLatin1String("valid")) {
-            QCOMPARE(CurrentSet, ParameterSet());
+            QCOMPARE(window->document().current, ParameterSet());
             return;
         }
-        QCOMPARE(CurrentSet, set);
+        QCOMPARE(window->document().current, set);
         QCOMPARE(f->txtPosi1->text().trimmed(), QStringLiteral("400"));
         f->txtPosi1->setText(QStringLiteral("500"));
         QCOMPARE(window->cmdSaveFile_Click(), 0);
-        QCOMPARE(ReadDataFile(path), 0);
-        QCOMPARE(StagedSet.Position1, 500);
+        ParameterDocument saved;
+        QCOMPARE(ReadDataFile(path, saved), 0);
+        QCOMPARE(saved.staged.Position1, 500);
     }
 };
 

@@ -87,12 +87,13 @@ private slots:
         QFETCH(int, result);
         QFETCH(QString, list);
         test::TestEnv env;
+        ParameterDocument doc;
         test::ScriptedPrompts prompts;
-        CurrentSet = test::ExampleSet();
-        StagedSet = Differing(differing);
-        const ParameterSet staged = StagedSet;
+        doc.current = test::ExampleSet();
+        doc.staged = Differing(differing);
+        const ParameterSet staged = doc.staged;
 
-        QCOMPARE(VerifyReport(groupsActive), result);
+        QCOMPARE(VerifyReport(doc, groupsActive), result);
         QCOMPARE(prompts.texts(), QStringList{result == 0 ? kOk : kNgHead + list});
         // The value table follows a report of differences only, one row for each field the list
         // names, in its order, with both values.
@@ -111,9 +112,9 @@ private slots:
         }
         QCOMPARE(prompts.shown.first().buttons, MsgButtons::Ok);
         QCOMPARE(prompts.shown.first().icon, MsgIcon::None);
-        QCOMPARE(OutOfRangeList, list);
-        QCOMPARE(CurrentSet, test::ExampleSet());
-        QCOMPARE(StagedSet, staged);
+        QCOMPARE(doc.outOfRange, list);
+        QCOMPARE(doc.current, test::ExampleSet());
+        QCOMPARE(doc.staged, staged);
     }
 
     // The range check and verification build their lists in one text; a report never repeats the
@@ -121,21 +122,22 @@ private slots:
     void sharedListStartsEmpty()
     {
         test::TestEnv env;
+        ParameterDocument doc;
         test::ScriptedPrompts prompts;
-        CurrentSet = test::ExampleSet();
-        CurrentSet.Acc2 = 12;
-        QCOMPARE(CheckRanges(true), 1);
-        QVERIFY(OutOfRangeList.contains(QStringLiteral("ACC")));
+        doc.current = test::ExampleSet();
+        doc.current.Acc2 = 12;
+        QCOMPARE(CheckRanges(doc, true), 1);
+        QVERIFY(doc.outOfRange.contains(QStringLiteral("ACC")));
 
-        StagedSet = CurrentSet;
-        QCOMPARE(VerifyReport(true), 0);
-        QCOMPARE(OutOfRangeList, QString());
+        doc.staged = doc.current;
+        QCOMPARE(VerifyReport(doc, true), 0);
+        QCOMPARE(doc.outOfRange, QString());
 
-        StagedSet.Vel1 += 1;
-        QCOMPARE(VerifyReport(true), 1);
-        StagedSet.Vel1 -= 1;
-        StagedSet.Sp1 += 1;
-        QCOMPARE(VerifyReport(true), 1);
+        doc.staged.Vel1 += 1;
+        QCOMPARE(VerifyReport(doc, true), 1);
+        doc.staged.Vel1 -= 1;
+        doc.staged.Sp1 += 1;
+        QCOMPARE(VerifyReport(doc, true), 1);
         QCOMPARE(prompts.texts().size(), 4);
         QCOMPARE(prompts.texts().at(1), kOk);
         QCOMPARE(prompts.texts().at(3), kNgHead + QStringLiteral("\r\nSensor parameters - SP1,\r\n"));
@@ -144,13 +146,14 @@ private slots:
     void japanese()
     {
         test::TestEnv env;
+        ParameterDocument doc;
         test::ScriptedPrompts prompts;
         LangOffset = 0;
-        CurrentSet = test::ExampleSet();
-        StagedSet = Differing({Field::Vel1, Field::HomingVel});
-        QCOMPARE(VerifyReport(true), 1);
-        StagedSet = CurrentSet;
-        QCOMPARE(VerifyReport(true), 0);
+        doc.current = test::ExampleSet();
+        doc.staged = Differing({Field::Vel1, Field::HomingVel});
+        QCOMPARE(VerifyReport(doc, true), 1);
+        doc.staged = doc.current;
+        QCOMPARE(VerifyReport(doc, true), 0);
         QCOMPARE(prompts.texts(),
                  (QStringList{QStringLiteral("照合結果－ＮＧ\r\n\r\n<一致しなかったデータ>\r\n"
                                              "\r\n位置１ - 速度,\r\n原点復帰ﾊﾟﾗﾒｰﾀ - 原点復帰速度,\r\n"),
@@ -161,17 +164,18 @@ private slots:
     void savedFileVerifiesOk()
     {
         test::TestEnv env;
+        ParameterDocument doc;
         test::ScriptedPrompts prompts;
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("screen.kzd"));
-        CurrentSet = test::ExampleSet();
-        CurrentSet.Position1 = 16777215;
-        CurrentSet.HomingPulse = -1;
-        CurrentSet.RevDir = 1;
-        QVERIFY(WriteDataFile(path, CurrentSet));
-        StagedSet = ParameterSet();
-        QCOMPARE(ReadDataFile(path), 0);
-        QCOMPARE(VerifyReport(true), 0);
+        doc.current = test::ExampleSet();
+        doc.current.Position1 = 16777215;
+        doc.current.HomingPulse = -1;
+        doc.current.RevDir = 1;
+        QVERIFY(WriteDataFile(path, doc.current));
+        doc.staged = ParameterSet();
+        QCOMPARE(ReadDataFile(path, doc), 0);
+        QCOMPARE(VerifyReport(doc, true), 0);
         QCOMPARE(prompts.texts(), QStringList{kOk});
     }
 };

@@ -3,7 +3,6 @@
 #include "core/prompts.h"
 #include "core/save_file.h"
 #include "core/strings.h"
-#include "files/data_state.h"
 #include "params/field_table.h"
 #include "core/read_number.h"
 
@@ -317,15 +316,15 @@ DataFileRead LoadDataFile(const QString &path, const ParameterSet &base)
     return out;
 }
 
-int ReadDataFile(const QString &path)
+int ReadDataFile(const QString &path, ParameterDocument &document)
 {
-    const DataFileRead read = LoadDataFile(path, StagedSet);
-    StagedSet = read.set;
+    const DataFileRead read = LoadDataFile(path, document.staged);
+    document.staged = read.set;
     if (!read.ok()) {
         MsgOk(read.message);
         return 1;
     }
-    DataChanged = false;
+    document.changed = false;
     return 0;
 }
 

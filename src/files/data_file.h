@@ -20,6 +20,7 @@
 // one line therefore reads like the 8-line file. Only the first 31 fields are read; whatever follows
 // them is ignored.
 
+#include "params/parameter_document.h"
 #include "params/parameter_set.h"
 
 #include <QByteArray>
@@ -37,21 +38,22 @@ QByteArray DataFileBytes(const ParameterSet &set);
 // existing file untouched. Shows no message; on failure, *error (if given) says why.
 bool WriteDataFile(const QString &path, const ParameterSet &set, QString *error = nullptr);
 
-// Reads the data file at path into StagedSet. 0 on success (the data-changed flag is cleared); 1 after a
-// message box:
-//   - first field not exactly "KZ-C1" (or no field at all): "not a KZ data file", StagedSet unchanged;
-//   - file cannot be opened or read, or holds fewer than 31 fields: "error while opening", StagedSet
+// Reads the data file at path into the document's staged copy. 0 on success (the document's
+// data-changed flag is cleared); 1 after a message box:
+//   - first field not exactly "KZ-C1" (or no field at all): "not a KZ data file", staged copy
 //     unchanged;
+//   - file cannot be opened or read, or holds fewer than 31 fields: "error while opening", staged
+//     copy unchanged;
 //   - a field that does not convert: "error while opening"; the fields stored before it keep their
 //     new values.
 // A 16-bit field reads the number at the start of its text, a text without one giving 0. A 32-bit field
 // must be a number as a whole (an empty field is 0). Either fails when the rounded value does not fit
 // its width. No accepted range applies here.
-int ReadDataFile(const QString &path);
+int ReadDataFile(const QString &path, ParameterDocument &document);
 
 // What reading a data file gave, without a message shown: the set (starting from base, so that
-// a field that does not convert leaves the ones before it stored, as ReadDataFile does in StagedSet)
-// and, on failure, what the user is told.
+// a field that does not convert leaves the ones before it stored, as ReadDataFile does in the
+// staged copy) and, on failure, what the user is told.
 struct DataFileRead {
     enum class Result { Read, NotADataFile, CannotRead };
     Result result = Result::Read;

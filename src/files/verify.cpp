@@ -2,7 +2,6 @@
 
 #include "core/prompts.h"
 #include "core/strings.h"
-#include "params/check_chain.h"
 #include "params/field_list.h"
 
 #include <algorithm>
@@ -76,14 +75,15 @@ TableRequest VerifyValueTable(const QList<VerifyDifference> &differences, Verify
     return table;
 }
 
-int VerifyReport(bool groupsActive, VerifySource source)
+int VerifyReport(ParameterDocument &document, bool groupsActive, VerifySource source)
 {
-    OutOfRangeList.clear();
-    const VerifyOutcome outcome = ComposeVerifyReport(StagedSet, CurrentSet, groupsActive);
-    OutOfRangeList = outcome.list;
+    document.outOfRange.clear();
+    const VerifyOutcome outcome = ComposeVerifyReport(document.staged, document.current, groupsActive);
+    document.outOfRange = outcome.list;
     MsgOk(outcome.text);
     if (outcome.result == 1)
-        prompts().table(VerifyValueTable(VerifyDifferences(StagedSet, CurrentSet, groupsActive), source));
+        prompts().table(
+            VerifyValueTable(VerifyDifferences(document.staged, document.current, groupsActive), source));
     return outcome.result;
 }
 

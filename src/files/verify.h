@@ -1,13 +1,14 @@
 #pragma once
-// Verification: does the staged copy StagedSet (just read from the controller or a data file) equal the
-// current copy CurrentSet (the screen)? The answer is one message box: "OK", or "NG" with the differing
+// Verification: does the document's staged copy (just read from the controller or a data file) equal
+// its current copy (the screen)? The answer is one message box: "OK", or "NG" with the differing
 // fields listed by group.
 //
-// The list is built in OutOfRangeList, the text the range check also uses; verification empties it
-// first, so a report never carries lines of an earlier range check or verification.
+// The list is built in the document's outOfRange, the text the range check also uses; verification
+// empties it first, so a report never carries lines of an earlier range check or verification.
 
 #include "core/prompts.h"
 #include "params/field_table.h"
+#include "params/parameter_document.h"
 #include "params/parameter_set.h"
 
 #include <QList>
@@ -46,8 +47,10 @@ TableRequest VerifyValueTable(const QList<VerifyDifference> &differences, Verify
 VerifyOutcome ComposeVerifyReport(const ParameterSet &staged, const ParameterSet &current,
                                   bool groupsActive);
 
-// Compares StagedSet with CurrentSet, leaves the list in OutOfRangeList, shows the report (OK button, no icon)
-// and, after a report of differences, the table of their values; returns the report's result.
-int VerifyReport(bool groupsActive, VerifySource source = VerifySource::Controller);
+// Compares the document's staged copy with its current one, leaves the list in its outOfRange, shows
+// the report (OK button, no icon) and, after a report of differences, the table of their values;
+// returns the report's result.
+int VerifyReport(ParameterDocument &document, bool groupsActive,
+                 VerifySource source = VerifySource::Controller);
 
 }  // namespace kz

@@ -2,7 +2,6 @@
 
 #include "core/prompts.h"
 #include "core/strings.h"
-#include "files/data_state.h"
 #include "link/ct_frames.h"
 #include "link/frmTrance.h"
 #include "link/port.h"
@@ -52,7 +51,7 @@ void frmMain::readAndShow(bool ask)
     if (ask && !AcceptFocusedField())
         return;
     if (ask) {
-        if (DataChanged) {
+        if (document_.changed) {
             switch (prompts().message(Str(210), MsgButtons::YesNoCancel, MsgIcon::Question)) {
             case MsgAnswer::Yes:
                 // The edits exist nowhere else: without a saved copy the read does not replace them.
@@ -73,12 +72,12 @@ void frmMain::readAndShow(bool ask)
             MsgOk(Str(212) + portFailureDetail(outcome));
             return;
         }
-        CopyStagedToCurrent();
+        document_.makeStagedCurrent();
         ScreenFill();
-        DataName = Str(213);
-        DataPath.clear();
+        document_.name = Str(213);
+        document_.path.clear();
         ShowDataName();
-        DataChanged = false;
+        document_.changed = false;
     });
 }
 
@@ -100,9 +99,9 @@ void frmMain::readControllerBlocks(std::function<void(const Outcome &)> done)
         disconnect(progress);
         const QStringList replies = session_->readReplies();
         for (int i = 0; i < replies.size(); ++i)
-            BlockImage[i + 1] = replies[i];
+            document_.blocks[i + 1] = replies[i];
         if (outcome.ok())
-            StagedSet = set;
+            document_.staged = set;
         else
             showFailure(outcome);
         closePort();
@@ -127,7 +126,7 @@ void frmMain::cmdLoadtoCt_Click()
                 showFailure(mode);
             return;
         }
-        if (BuildWriteBlocks(ParameterGroupsActive()) == 1)
+        if (BuildWriteBlocks(document_.current, document_.blocks, ParameterGroupsActive()) == 1)
             return;
         writeControllerBlocks([this, hold](const Outcome &written) {
             if (!written.ok()) {
@@ -135,7 +134,7 @@ void frmMain::cmdLoadtoCt_Click()
                 return;
             }
             if (prompts().message(StrLines({218, 219}), MsgButtons::OkCancel, MsgIcon::Question) != MsgAnswer::Ok) {
-                DataChanged = false;
+                document_.changed = false;
                 closePort();
                 return;
             }
@@ -146,7 +145,7 @@ void frmMain::cmdLoadtoCt_Click()
                     return;
                 }
                 MsgOk(Str(220));
-                DataChanged = false;
+                document_.changed = false;
             });
         });
     });
@@ -163,7 +162,7 @@ void frmMain::writeControllerBlocks(std::function<void(const Outcome &)> done)
         if (step >= 2 && step - 2 < sent.size())
             (*trance)->prgBar1()->setValue(sent[step - 2]);
     });
-    session_->writeParameters(CurrentSet, ParameterGroupsActive(),
+    session_->writeParameters(document_.current, ParameterGroupsActive(),
                               [this, trance, progress, done = std::move(done)](const Outcome &outcome,
                                                                                const WriteAccount &) mutable {
                                   disconnect(progress);

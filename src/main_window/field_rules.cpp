@@ -2,10 +2,8 @@
 
 #include "core/prompts.h"
 #include "core/strings.h"
-#include "files/data_state.h"
 #include "main_window/frmMain.h"
 #include "params/field_table.h"
-#include "params/parameter_set.h"
 #include "core/read_number.h"
 #include "ui_frmMain.h"
 
@@ -117,7 +115,7 @@ QLineEdit *FieldRules::LineEditOf(QWidget *control)
 
 void FieldRules::markChanged()
 {
-    DataChanged = true;
+    window_->document().changed = true;
 }
 
 const FieldRules::Rule *FieldRules::ruleFor(QObject *control) const
@@ -345,7 +343,7 @@ ScreenTexts FieldRules::screenTexts() const
 void FieldRules::fill(Field field)
 {
     const FieldInfo &info = Info(field);
-    const qint32 value = ValueOf(CurrentSet, field);
+    const qint32 value = ValueOf(window_->document().current, field);
     QWidget *w = window_->findChild<QWidget *>(QLatin1String(info.control));
     if (auto *combo = qobject_cast<QComboBox *>(w))
         combo->setEditText(QString::number(value));
@@ -364,16 +362,17 @@ void FieldRules::screenFill(bool groupsActive)
     if (groupsActive)
         for (Field field : kFillGroups)
             fill(field);
-    DataChanged = false;
+    window_->document().changed = false;
 }
 
 void FieldRules::fillGroups()
 {
     // The fields only catch up with what the tool holds: nothing is changed by it.
-    const bool changed = DataChanged;
+    bool &changed = window_->document().changed;
+    const bool was = changed;
     for (Field field : kFillGroups)
         fill(field);
-    DataChanged = changed;
+    changed = was;
 }
 
 }  // namespace kz

@@ -25,8 +25,8 @@ public:
 
     ScreenTexts screenTexts() const;
     void screenFill(bool groupsActive);
-    // The sensor and homing fields from CurrentSet, as the screen fill writes them; the data-changed
-    // flag keeps its value.
+    // The sensor and homing fields from the window's current copy, as the screen fill writes them;
+    // the data-changed flag keeps its value.
     void fillGroups();
 
     // The rotation-direction unlock, by the new state of chkChangeDirect.
@@ -51,7 +51,7 @@ private:
     };
 
     static QLineEdit *LineEditOf(QWidget *control);
-    // One field of CurrentSet onto its control.
+    // One field of the window's current copy onto its control.
     void fill(Field field);
     const Rule *ruleFor(QObject *control) const;
     const Rule *focusedRule() const;

@@ -3,10 +3,8 @@
 #include "core/prompts.h"
 #include "core/strings.h"
 #include "files/data_file.h"
-#include "files/data_state.h"
 #include "main_window/bracket.h"
 #include "main_window/frmMain.h"
-#include "params/parameter_set.h"
 #include "ui_frmMain.h"
 
 #include <QDir>
@@ -58,9 +56,9 @@ int frmMain::TakeScreen()
     }
     if (CheckNoBlankField(screen, groups) == 1)
         return 1;
-    if (TakeScreenValues(screen, groups) == 1)
+    if (TakeScreenValues(screen, groups, document_.current) == 1)
         return 1;
-    if (CheckRanges(groups) == 1)
+    if (CheckRanges(document_, groups) == 1)
         return 1;
     return 0;
 }
@@ -73,18 +71,18 @@ int frmMain::SaveFileAs(const QString &target, QString *error)
     const QString path = QFileInfo(target).isAbsolute() || workingFolder_.isEmpty()
                              ? target
                              : QDir(workingFolder_).filePath(target);
-    if (!WriteDataFile(path, CurrentSet, error))
+    if (!WriteDataFile(path, document_.current, error))
         return 1;
-    DataName = DataNameOf(bare);
-    DataPath = QFileInfo(path).absoluteFilePath();
+    document_.name = DataNameOf(bare);
+    document_.path = QFileInfo(path).absoluteFilePath();
     ShowDataName();
-    DataChanged = false;
+    document_.changed = false;
     return 0;
 }
 
 bool frmMain::AskSaveBeforeDiscard()
 {
-    if (!DataChanged)
+    if (!document_.changed)
         return true;
     switch (prompts().message(Str(223), MsgButtons::YesNoCancel, MsgIcon::Question)) {
     case MsgAnswer::Yes: {
@@ -120,17 +118,17 @@ void frmMain::cmdFileOpen_Click()
 
 int frmMain::OpenDataFile(const QString &path)
 {
-    if (ReadDataFile(path) != 0)
+    if (ReadDataFile(path, document_) != 0)
         return 1;
     // Save writes back to the file opened; bare names of later saves resolve beside it.
     const QFileInfo file(path);
     workingFolder_ = file.absolutePath();
-    DataName = DataNameOf(file.fileName());
-    DataPath = file.absoluteFilePath();
+    document_.name = DataNameOf(file.fileName());
+    document_.path = file.absoluteFilePath();
     ShowDataName();
-    CopyStagedToCurrent();
+    document_.makeStagedCurrent();
     ScreenFill();
-    DataChanged = false;
+    document_.changed = false;
     return 0;
 }
 
@@ -157,9 +155,9 @@ int frmMain::cmdSaveFile_Click()
     if (TakeScreen() == 1)
         return 1;
     QString target;
-    if (!DataPath.isEmpty() && DataName != Str(234) && DataName != Str(15)) {
+    if (!document_.path.isEmpty() && document_.name != Str(234) && document_.name != Str(15)) {
         // Back where the data came from, whichever folder a dialog has shown since.
-        target = DataPath;
+        target = document_.path;
     } else {
         CommonDialog1.filter = Str(235) + Str(236);
         CommonDialog1.confirmOverwrite = true;
@@ -235,10 +233,10 @@ void frmMain::mnuFileNew_Click()
         f.txtHensu2->setText(QStringLiteral("0"));
         groupFieldsBehind_ = false;
     }
-    DataName = Str(15);
-    DataPath.clear();
+    document_.name = Str(15);
+    document_.path.clear();
     ShowDataName();
-    DataChanged = false;
+    document_.changed = false;
 }
 
 }  // namespace kz

@@ -10,7 +10,6 @@
 #include "core/strings.h"
 #include "core/twips.h"
 #include "core/version.h"
-#include "files/data_state.h"
 #include "link/comm_port.h"
 #include "link/exchange.h"
 #include "link/port.h"
@@ -18,7 +17,6 @@
 #include "main_window/print_commands.h"
 #include "printing/print_ops.h"
 #include "main_window/field_rules.h"
-#include "params/parameter_set.h"
 #include "ui_frmMain.h"
 
 #include <QApplication>
@@ -120,12 +118,6 @@ void frmMain::loadForm()
     LoadPortNo();
     ShowParametersOption = false;
     HomingParametersOption = false;
-    for (ParameterSet *set : {&StagedSet, &CurrentSet}) {
-        set->RevDir = 0;
-        set->SupplyCounter = 0;
-        set->RestartDelay = 0;
-        set->NoWorkCounter = 0;
-    }
     for (QComboBox *combo : {ui->comboVEL1, ui->comboVEL2}) {
         combo->clear();
         for (int v = 1; v <= 30; ++v)
@@ -146,9 +138,10 @@ void frmMain::loadForm()
     for (QLabel *label : ui->centralwidget->findChildren<QLabel *>())
         if (label != ui->lblShowName && label->pixmap().isNull())
             FitCaption(label);
-    DataName = Str(15);
+    // The document starts as the window does: both copies all zeros, nothing to save.
+    document_.name = Str(15);
     ShowDataName();
-    DataChanged = false;
+    document_.changed = false;
     setWindowTitle(QLatin1String(kProductTitle) + QLatin1String(" Ver") + VersionNumberText());
 }
 
@@ -464,9 +457,10 @@ void frmMain::ShowDataName()
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(false);
     const int room = label->contentsRect().width() - 2 * label->margin() - label->fontMetrics().averageCharWidth() / 2;
-    label->setText(label->fontMetrics().elidedText(DataName, Qt::ElideMiddle, room));
-    label->setToolTip(DataPath.isEmpty() ? (label->text() == DataName ? QString() : DataName)
-                                         : QDir::toNativeSeparators(DataPath));
+    const QString &name = document_.name;
+    label->setText(label->fontMetrics().elidedText(name, Qt::ElideMiddle, room));
+    label->setToolTip(document_.path.isEmpty() ? (label->text() == name ? QString() : name)
+                                               : QDir::toNativeSeparators(document_.path));
 }
 
 bool frmMain::AcceptFocusedField()
@@ -505,7 +499,7 @@ void frmMain::closeEvent(QCloseEvent *event)
 
 bool frmMain::closeAllowed()
 {
-    if (DataChanged) {
+    if (document_.changed) {
         switch (prompts().message(Str(223), MsgButtons::YesNoCancel, MsgIcon::Question)) {
         case MsgAnswer::Yes:
             // The edits exist nowhere else: a save that is cancelled or fails keeps the window open.

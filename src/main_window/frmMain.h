@@ -9,6 +9,7 @@
 #include "core/prompts.h"
 #include "link/controller_session.h"
 #include "params/check_chain.h"
+#include "params/parameter_document.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -41,6 +42,10 @@ public:
     static frmMain *instance();
 
     Ui::frmMain *form() const { return ui.get(); }
+
+    // The data the screen shows, where they came from, and what the operations built from them.
+    ParameterDocument &document() { return document_; }
+    const ParameterDocument &document() const { return document_; }
 
     // Modes. Edit mode while lblEditMode is enabled.
     bool isEditMode() const;
@@ -83,15 +88,16 @@ public:
 
     // Data files (file_ops.cpp).
     void cmdFileOpen_Click();
-    // Open's work once a file is chosen (also a file named at start-up): the file into StagedSet, then
-    // onto the screen with its data name. 0 shown; 1 after the reader's message, nothing changed.
+    // Open's work once a file is chosen (also a file named at start-up): the file into the staged
+    // copy, then onto the screen with its data name. 0 shown; 1 after the reader's message, nothing
+    // changed.
     int OpenDataFile(const QString &path);
     int cmdSaveFile_Click();          // 0: saved
     int mnuFileSaveAs_Click();        // 0: saved
     void mnuFileNew_Click();
-    // Writes CurrentSet to target (a bare name resolves against the working folder); sets the data name
-    // and path and clears the data-changed flag. 0 written, 1 not (the system's reason in error);
-    // shows no message.
+    // Writes the current copy to target (a bare name resolves against the working folder); sets the
+    // data name and path and clears the data-changed flag. 0 written, 1 not (the system's reason in
+    // error); shows no message.
     int SaveFileAs(const QString &target, QString *error = nullptr);
     // With the data-changed flag set, asks whether to save first (Yes saves). True when the screen
     // may be replaced: saved, not wanted, or nothing to save.
@@ -147,7 +153,7 @@ public:
     bool ParameterGroupsActive() const;
     // What the parameter controls hold, for the check chain.
     ScreenTexts screenTexts() const;
-    // CurrentSet onto the screen; clears the data-changed flag.
+    // The current copy onto the screen; clears the data-changed flag.
     void ScreenFill();
     // Shows the data name beside "File Name".
     void ShowDataName();
@@ -223,6 +229,7 @@ private:
     void closePort();
     void moveStep(const Hold &hold, int target);
 
+    ParameterDocument document_;
     FileDialogRequest CommonDialog1;
     // The folder of the last file chosen in a file dialog; bare names of Save resolve against it.
     QString workingFolder_;
@@ -233,7 +240,8 @@ private:
     std::unique_ptr<ControllerSession> session_;
     bool moveStopRequested_ = false;
     int busy_ = 0;
-    // The sensor and homing fields do not show CurrentSet: it was filled while they were hidden.
+    // The sensor and homing fields do not show the current copy: it was filled while they were
+    // hidden.
     bool groupFieldsBehind_ = false;
     bool closePending_ = false;
     bool closing_ = false;

@@ -6,9 +6,7 @@
 #include "core/prompts.h"
 #include "core/strings.h"
 #include "files/data_file.h"
-#include "files/data_state.h"
 #include "main_window/frmMain.h"
-#include "params/parameter_set.h"
 #include "printing/frmPrintSelect.h"
 #include "printing/print_ops.h"
 #include "printing/report.h"
@@ -32,22 +30,23 @@ private:
     frmMain &w_;
 };
 
-// The screen into CurrentSet through the check chain, then into StagedSet. 1 when a check stopped it.
+// The screen into the current copy through the check chain, then into the staged one. 1 when a
+// check stopped it.
 int StageScreenData(frmMain &w)
 {
     if (w.TakeScreen() == 1)
         return 1;
-    CopyCurrentToStaged();
+    w.document().stageCurrent();
     return 0;
 }
 
-// The file into StagedSet. Reading a file only to print it leaves the screen's edits unsaved, so the
-// data-changed flag keeps its value.
-int StageFileData(const QString &path)
+// The file into the staged copy. Reading a file only to print it leaves the screen's edits unsaved,
+// so the data-changed flag keeps its value.
+int StageFileData(ParameterDocument &document, const QString &path)
 {
-    const bool changed = DataChanged;
-    const int result = ReadDataFile(path);
-    DataChanged = changed;
+    const bool changed = document.changed;
+    const int result = ReadDataFile(path, document);
+    document.changed = changed;
     return result;
 }
 
@@ -60,9 +59,9 @@ QString WithReason(int id, const QString &reason)
 // Whether the print or save dialog comes before the chosen data is staged, or after it.
 enum class Ask { BeforeStaging, AfterStaging };
 
-// The selection dialog, then ask (the print or save dialog) and the chosen data staged in StagedSet, in
-// the order given. False when one of them ended the command; each has said why where there was
-// something to say.
+// The selection dialog, then ask (the print or save dialog) and the chosen data staged in the
+// window's document, in the order given. False when one of them ended the command; each has said
+// why where there was something to say.
 bool SelectAndStage(frmMain &w, Ask order, const std::function<bool()> &ask)
 {
     {
@@ -75,7 +74,7 @@ bool SelectAndStage(frmMain &w, Ask order, const std::function<bool()> &ask)
         return false;
     if (frmPrintSelect::PrintScreenData && StageScreenData(w) == 1)
         return false;
-    if (frmPrintSelect::PrintFileData && StageFileData(frmPrintSelect::PrintFilePath) == 1)
+    if (frmPrintSelect::PrintFileData && StageFileData(w.document(), frmPrintSelect::PrintFilePath) == 1)
         return false;
     return order == Ask::BeforeStaging || ask();
 }
@@ -95,7 +94,7 @@ void mnuFilePrint_Click(frmMain &w)
     if (!SelectAndStage(w, Ask::BeforeStaging, [] { return prompts().printDialog(&ReportPrinter()); }))
         return;
     QString reason;
-    if (!PrintSetData(ReportPrinter(), &reason))
+    if (!PrintSetData(w.document().staged, ReportPrinter(), &reason))
         MsgOk(WithReason(3150, reason));
 }
 
@@ -105,7 +104,7 @@ void mnuFileSavePdf_Click(frmMain &w)
         return;
     ButtonsOff off(w);
     FileDialogResult chosen;
-    const auto ask = [&chosen] {
+    const auto ask = [&chosen, &w] {
         FileDialogRequest request;
         request.title = Str(3155);
         request.filter = Str(3156);
@@ -113,7 +112,7 @@ void mnuFileSavePdf_Click(frmMain &w)
         // Named after the data the report shows: the chosen file's, or the screen's.
         request.fileName = ReportPdfName(frmPrintSelect::PrintFileData
                                              ? QFileInfo(frmPrintSelect::PrintFilePath).completeBaseName()
-                                             : DataName);
+                                             : w.document().name);
         request.confirmOverwrite = true;
         chosen = prompts().saveFile(request);
         return chosen.accepted && !chosen.fullPath.isEmpty();
@@ -123,7 +122,7 @@ void mnuFileSavePdf_Click(frmMain &w)
     if (!SelectAndStage(w, Ask::AfterStaging, ask))
         return;
     QString reason;
-    if (!WriteReportPdf(chosen.fullPath, &reason))
+    if (!WriteReportPdf(w.document().staged, chosen.fullPath, &reason))
         MsgOk(WithReason(3152, reason));
 }
 

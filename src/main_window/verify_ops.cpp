@@ -3,7 +3,6 @@
 #include "core/prompts.h"
 #include "core/strings.h"
 #include "files/data_file.h"
-#include "files/data_state.h"
 #include "files/verify.h"
 #include "main_window/bracket.h"
 #include "main_window/frmMain.h"
@@ -35,7 +34,7 @@ void frmMain::verifyWithController()
     }
     readControllerBlocks([this, hold](const Outcome &outcome) {
         if (outcome.ok())
-            VerifyReport(ParameterGroupsActive());
+            VerifyReport(document_, ParameterGroupsActive());
         closePort();
     });
 }
@@ -54,11 +53,11 @@ void frmMain::verifyWithFile()
     if (!chosen.accepted || chosen.fullPath.isEmpty())
         return;
     // The screen still holds what it held: reading the other side must not mark it as saved.
-    const bool changed = DataChanged;
-    const int read = ReadDataFile(chosen.fullPath);
-    DataChanged = changed;
+    const bool changed = document_.changed;
+    const int read = ReadDataFile(chosen.fullPath, document_);
+    document_.changed = changed;
     if (read == 0)
-        VerifyReport(ParameterGroupsActive(), VerifySource::File);
+        VerifyReport(document_, ParameterGroupsActive(), VerifySource::File);
 }
 
 }  // namespace kz

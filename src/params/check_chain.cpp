@@ -10,8 +10,6 @@
 
 namespace kz {
 
-QString OutOfRangeList;
-
 namespace {
 
 using enum Field;
@@ -48,14 +46,14 @@ int CheckNoBlankField(const ScreenTexts &screen, bool groupsActive)
     return 0;
 }
 
-int TakeScreenValues(const ScreenTexts &screen, bool groupsActive)
+int TakeScreenValues(const ScreenTexts &screen, bool groupsActive, ParameterSet &current)
 {
     for (Field field : kTakeInOrder) {
         if (!TakesPart(field, groupsActive))
             continue;
         const FieldInfo &info = Info(field);
         if (info.kind == ControlKind::CheckBox) {
-            ValueOf(CurrentSet, field) = screen.revDirChecked ? 1 : 0;
+            ValueOf(current, field) = screen.revDirChecked ? 1 : 0;
             continue;
         }
         const auto value = ReadNumber(screen.text(QLatin1String(info.control)), info.widthBits);
@@ -63,7 +61,7 @@ int TakeScreenValues(const ScreenTexts &screen, bool groupsActive)
             MsgOk(StrLines({241, 242}));
             return 1;
         }
-        ValueOf(CurrentSet, field) = *value;
+        ValueOf(current, field) = *value;
     }
     return 0;
 }
@@ -82,12 +80,12 @@ QString RangeReportText(const QString &outOfRange)
     return StrLines({244, 245}) + kCrLf + outOfRange;
 }
 
-int CheckRanges(bool groupsActive)
+int CheckRanges(ParameterDocument &document, bool groupsActive)
 {
-    OutOfRangeList = OutOfRangeFields(CurrentSet, groupsActive);
-    if (OutOfRangeList.isEmpty())
+    document.outOfRange = OutOfRangeFields(document.current, groupsActive);
+    if (document.outOfRange.isEmpty())
         return 0;
-    MsgOk(RangeReportText(OutOfRangeList));
+    MsgOk(RangeReportText(document.outOfRange));
     return 1;
 }
 

@@ -10,8 +10,6 @@
 
 namespace kz {
 
-BlockTable BlockImage;
-
 QString &BlockTable::operator[](int slot)
 {
     Q_ASSERT(slot >= 1 && slot <= kSlots);
@@ -167,17 +165,17 @@ std::optional<BlockTable> WriteBlocksFor(const ParameterSet &set)
     return blocks;
 }
 
-int BuildWriteBlocks(bool groupsActive)
+int BuildWriteBlocks(const ParameterSet &set, BlockTable &blocks, bool groupsActive)
 {
     // Built in the order the controller's image always has been: a speed that does not fit stops
     // the building, the slots before it keeping their new text.
     for (int slot : {1, 2, 3, 4, 5, 6, 7}) {
         if ((slot == 4 || slot == 5) && !groupsActive)
             continue;
-        const auto text = BlockText(CurrentSet, slot);
+        const auto text = BlockText(set, slot);
         if (!text)
             return CollectingFailed();
-        BlockImage[slot] = *text;
+        blocks[slot] = *text;
     }
     return 0;
 }
@@ -199,16 +197,16 @@ std::optional<ParameterSet> ParametersFromReplies(const QStringList &replies)
     return set;
 }
 
-bool StageReadReplies()
+bool StageReadReplies(const BlockTable &blocks, ParameterSet &staged)
 {
-    // All five replies are checked before anything is staged, so a bad one leaves StagedSet as it was.
+    // All five replies are checked before anything is staged, so a bad one leaves staged as it was.
     QStringList replies;
     for (int slot = 1; slot <= kReadSlots; ++slot)
-        replies.append(BlockImage[slot]);
+        replies.append(blocks[slot]);
     const auto set = ParametersFromReplies(replies);
     if (!set)
         return false;
-    StagedSet = *set;
+    staged = *set;
     return true;
 }
 

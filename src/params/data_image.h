@@ -38,8 +38,6 @@ private:
     std::array<QString, kSlots> slots_;
 };
 
-extern BlockTable BlockImage;
-
 // The parameter set that the five read replies hold (whole replies to blocks "02", "04", "05",
 // "00" and "01", in that order). The speeds are divided by 4, rounded to nearest with ties to
 // even. nullopt when a reply is missing or too short, or its data characters are not hexadecimal.
@@ -52,15 +50,15 @@ std::optional<BlockTable> WriteBlocksFor(const ParameterSet &set);
 // A negative value counts as its 32-bit two's complement, eight digits, so it always gives "X".
 QString HexField(qint32 value, int width);
 
-// Builds the blocks to send from CurrentSet into slots 1 to 7; slots 4 and 5 only while the parameter
-// groups are active, otherwise they keep their text and are not sent. 1 (message shown) when a speed
-// times 4 does not fit 16 bits; the slots built before it keep their new text.
-int BuildWriteBlocks(bool groupsActive);
+// Builds the blocks to send for set into slots 1 to 7 of blocks; slots 4 and 5 only while the
+// parameter groups are active, otherwise they keep their text and are not sent. 1 (message shown)
+// when a speed times 4 does not fit 16 bits; the slots built before it keep their new text.
+int BuildWriteBlocks(const ParameterSet &set, BlockTable &blocks, bool groupsActive);
 
-// Stages the read replies of slots 1 to 5 into StagedSet, all 22 fields whatever the groups' state. The
-// speeds are divided by 4, rounded to nearest with ties to even. False, with StagedSet untouched, when a
-// reply is too short or its data characters are not hexadecimal digits: the caller then rejects the
-// read with its own message instead of staging garbage.
-[[nodiscard]] bool StageReadReplies();
+// Stages the read replies in slots 1 to 5 of blocks into staged, all 22 fields whatever the groups'
+// state. The speeds are divided by 4, rounded to nearest with ties to even. False, with staged
+// untouched, when a reply is too short or its data characters are not hexadecimal digits: the caller
+// then rejects the read with its own message instead of staging garbage.
+[[nodiscard]] bool StageReadReplies(const BlockTable &blocks, ParameterSet &staged);
 
 }  // namespace kz

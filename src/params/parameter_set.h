@@ -1,10 +1,6 @@
 #pragma once
-// The controller's parameter set: 22 numbers, held twice.
-//
-// StagedSet is the staging copy that receives what comes from the controller or a data file; CurrentSet is the
-// current copy the screen shows and every write, save, report and comparison starts from. Staged values
-// become current only through CopyStagedToCurrent, so a read or open that fails half-way never touches the
-// screen's data.
+// The controller's parameter set: 22 numbers. The main window holds it twice, as the staging and
+// the current copy of its document (parameter_document.h).
 
 #include <QtGlobal>
 
@@ -42,12 +38,5 @@ struct ParameterSet {
 
     bool operator==(const ParameterSet &) const = default;
 };
-
-extern ParameterSet StagedSet;   // staging copy
-extern ParameterSet CurrentSet;  // current copy, what the screen shows
-
-// Whole-set copies, all 22 fields whatever the state of the parameter groups.
-void CopyStagedToCurrent();
-void CopyCurrentToStaged();
 
 }  // namespace kz

@@ -65,7 +65,7 @@ QString ReportPdfName(const QString &dataName)
     return name + QStringLiteral(".pdf");
 }
 
-bool WriteReportPdf(const QString &path, QString *reason)
+bool WriteReportPdf(const ParameterSet &set, const QString &path, QString *reason)
 {
     const auto fail = [&](const QString &why) {
         if (reason)
@@ -87,7 +87,7 @@ bool WriteReportPdf(const QString &path, QString *reason)
         pdf.setPageLayout(layout.pageLayout());
         pdf.setCreator(QLatin1String(kProductTitle));
         pdf.setTitle(QFileInfo(path).completeBaseName());
-        if (!PaintReport(SetDataReport(), pdf))
+        if (!PaintReport(SetDataReport(set), pdf))
             return fail(QString());
     }
     const QByteArray &bytes = painted.data();

@@ -1,6 +1,8 @@
 #pragma once
 // The settings report's printer and its PDF file.
 
+#include "params/parameter_set.h"
+
 #include <QString>
 
 #include <functional>
@@ -18,9 +20,9 @@ QPrinter &ReportPrinter();
 bool PrinterInstalled();
 void SetPrinterQuery(std::function<bool()> query);
 
-// Writes the report of StagedSet, as PrintSetData prints it, to a PDF file at path. An existing file is
+// Writes the report of set, as PrintSetData prints it, to a PDF file at path. An existing file is
 // replaced only once the new one is complete. False with *reason on failure.
-bool WriteReportPdf(const QString &path, QString *reason = nullptr);
+bool WriteReportPdf(const ParameterSet &set, const QString &path, QString *reason = nullptr);
 
 // The default file name of the report's PDF for a data name: characters that cannot stand in a file
 // name become "_".

@@ -256,19 +256,19 @@ bool PaintReport(const QList<DrawOp> &ops, QPdfWriter &writer)
     return painter.end();
 }
 
-QList<DrawOp> SetDataReport()
+QList<DrawOp> SetDataReport(const ParameterSet &set)
 {
     ReportSource source;
     source.screenData = frmPrintSelect::PrintScreenData;
     source.fileData = frmPrintSelect::PrintFileData;
     source.fileTitle = frmPrintSelect::PrintFileTitle;
     source.printedAt = QDateTime::currentDateTime();
-    return ComputeReport(StagedSet, source);
+    return ComputeReport(set, source);
 }
 
-bool PrintSetData(QPrinter &printer, QString *reason)
+bool PrintSetData(const ParameterSet &set, QPrinter &printer, QString *reason)
 {
-    return PaintReport(SetDataReport(), printer, reason);
+    return PaintReport(SetDataReport(set), printer, reason);
 }
 
 }  // namespace kz

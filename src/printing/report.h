@@ -71,10 +71,11 @@ bool PaintReport(const QList<DrawOp> &ops, QPrinter &printer, QString *reason = 
 // The same on one page of a PDF writer. False when the page could not be painted.
 bool PaintReport(const QList<DrawOp> &ops, QPdfWriter &writer);
 
-// The report of StagedSet with the choice of the print selection dialog, dated now.
-QList<DrawOp> SetDataReport();
+// The report of set (the staged copy of the data chosen for printing) with the choice of the print
+// selection dialog, dated now.
+QList<DrawOp> SetDataReport(const ParameterSet &set);
 
-// Prints SetDataReport(). False as PaintReport.
-bool PrintSetData(QPrinter &printer, QString *reason = nullptr);
+// Prints SetDataReport(set). False as PaintReport.
+bool PrintSetData(const ParameterSet &set, QPrinter &printer, QString *reason = nullptr);
 
 }  // namespace kz

@@ -16,7 +16,6 @@
 #include "link/comm_port.h"
 #include "link/port_assign.h"
 #include "link/serial_devices.h"
-#include "files/data_state.h"
 #include "main_window/frmMain.h"
 #include "params/parameter_set.h"
 #include "printing/frmPrintSelect.h"
@@ -71,8 +70,9 @@ void MainWindowShots(const QString &dir, const QString &lang)
     FitCaption(window.form()->lblKanryoNo);
     Save(&window, dir, QStringLiteral("main-move-home-") + lang);
     window.EditModeLayout();
-    DataName = QStringLiteral("<u>line3_feeder12_changeover_2026-12-10_final");
-    DataPath = QStringLiteral("/home/tech/kz/") + DataName + QStringLiteral(".kzd");
+    ParameterDocument &document = window.document();
+    document.name = QStringLiteral("<u>line3_feeder12_changeover_2026-12-10_final");
+    document.path = QStringLiteral("/home/tech/kz/") + document.name + QStringLiteral(".kzd");
     window.ShowDataName();
     Save(&window, dir, QStringLiteral("main-longname-") + lang);
     window.MoveModeLayout();
@@ -261,19 +261,19 @@ void OptionsShots(const QString &dir, const QString &lang)
 // into PNG).
 void ReportShot(const QString &dir, const QString &lang)
 {
-    StagedSet = ParameterSet();
-    StagedSet.Vel1 = 10; StagedSet.Acc1 = 5; StagedSet.Dec1 = 5; StagedSet.PauseTime1 = 30; StagedSet.Position1 = 200;
-    StagedSet.Vel2 = 20; StagedSet.Acc2 = 3; StagedSet.Dec2 = 4; StagedSet.PauseTime2 = 0; StagedSet.Position2 = 350;
-    StagedSet.HomingVel = 8; StagedSet.HomingPulse = 300; StagedSet.OffsetVel = 6; StagedSet.HomeOffset = 2;
-    StagedSet.SeparateTimer = 100; StagedSet.SupplyCounter = 8; StagedSet.RestartDelay = 100;
-    StagedSet.MidDetectCounter = 15; StagedSet.NoWorkCounter = 200; StagedSet.TipWorkOffTimer = 20;
+    ParameterSet set;
+    set.Vel1 = 10; set.Acc1 = 5; set.Dec1 = 5; set.PauseTime1 = 30; set.Position1 = 200;
+    set.Vel2 = 20; set.Acc2 = 3; set.Dec2 = 4; set.PauseTime2 = 0; set.Position2 = 350;
+    set.HomingVel = 8; set.HomingPulse = 300; set.OffsetVel = 6; set.HomeOffset = 2;
+    set.SeparateTimer = 100; set.SupplyCounter = 8; set.RestartDelay = 100;
+    set.MidDetectCounter = 15; set.NoWorkCounter = 200; set.TipWorkOffTimer = 20;
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QDir(dir).filePath(QStringLiteral("report-") + lang + QLatin1String(".pdf")));
-    PrintSetData(printer);
+    PrintSetData(set, printer);
     // The same report as Save Report as PDF writes it, of the screen's data.
     frmPrintSelect::PrintScreenData = true;
-    WriteReportPdf(QDir(dir).filePath(QStringLiteral("report-saved-") + lang + QLatin1String(".pdf")));
+    WriteReportPdf(set, QDir(dir).filePath(QStringLiteral("report-saved-") + lang + QLatin1String(".pdf")));
     frmPrintSelect::PrintScreenData = false;
 }
 

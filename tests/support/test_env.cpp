@@ -5,11 +5,7 @@
 #include "core/strings.h"
 #include "link/port.h"
 #include "link/port_diag.h"
-#include "files/data_state.h"
 #include "main_window/frmMain.h"
-#include "params/check_chain.h"
-#include "params/data_image.h"
-#include "params/parameter_set.h"
 #include "support/window_link.h"
 
 #include <QSettings>
@@ -27,12 +23,6 @@ TestEnv::TestEnv()
     BaudIndex = 0;
     LangOffset = kEnglishOffset;
     LanguageSetting = 0;
-    StagedSet = ParameterSet();
-    CurrentSet = ParameterSet();
-    BlockImage.clear();
-    OutOfRangeList.clear();
-    DataName.clear();
-    DataChanged = false;
     ShowParametersOption = false;
     HomingParametersOption = false;
 }
