@@ -122,7 +122,7 @@ int main(int argc, char *argv[])
     ShowParametersOption = true;
     window.ApplyShowParametersLayout();
     window.EditModeLayout();
-    PortOccupy = true;
+    window.link().portChoice().keepOpen = true;
 
     const double bare = PollCpu(window, pollSeconds);
     std::printf("polling, nobody watching the link: %.2f %% of one core\n", bare);

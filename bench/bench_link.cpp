@@ -79,7 +79,7 @@ int main(int argc, char *argv[])
     const int rounds = argc > 1 ? atoi(argv[1]) : 300;
     test::TestEnv env;
     test::ScriptedPrompts prompts;
-    PortOccupy = true;
+    test::windowLink().link.portChoice().keepOpen = true;
 
     {  // (a)
         test::SimRunner sim;

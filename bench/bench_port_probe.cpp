@@ -92,7 +92,7 @@ int main(int argc, char *argv[])
               if (rows.size() != 32 || rows[kDevices - 1].device.description.isEmpty())
                   std::abort();
           }));
-    Print("whole Options dialog load (captions, probe, lists)", Measure([] { frmOptions dialog; }));
+    Print("whole Options dialog load (captions, probe, lists)", Measure([] { PortChoice choice{1, true, 0}; frmOptions dialog(choice); }));
 
     // The list the dialog gets in production: QSerialPortInfo and /dev/serial/by-id. The first
     // call pays for setting up udev; the median is what each later dialog load costs.

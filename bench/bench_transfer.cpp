@@ -53,7 +53,7 @@ int main(int argc, char *argv[])
     ShowParametersOption = true;
     window.ApplyShowParametersLayout();
     window.EditModeLayout();
-    PortOccupy = true;
+    window.link().portChoice().keepOpen = true;
 
     std::vector<double> reads, writes;
     for (int i = 0; i < rounds; ++i) {

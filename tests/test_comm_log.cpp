@@ -165,7 +165,7 @@ private slots:
         TestEnv env;
         ScriptedPrompts prompts;
         CommLogModel model(true);
-        PortNo = 7;  // no link, no device
+        test::windowLink().link.portChoice().number = 7;  // no link, no device
         QCOMPARE(test::windowLink().exchange(QStringLiteral("0RD"), 23, QStringLiteral("02")), 1);
         const QStringList lines = Lines(model);
         QCOMPARE(lines.size(), 1);

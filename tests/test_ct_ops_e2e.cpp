@@ -238,7 +238,7 @@ private slots:
         QVERIFY(x.sim.ready());
         x.show(Edited());
         x.doc().changed = true;
-        PortOccupy = false;
+        x.window->link().portChoice().keepOpen = false;
         x.prompts.answers.enqueue(MsgAnswer::Ok);
         x.prompts.answers.enqueue(MsgAnswer::Cancel);
         x.window->cmdLoadtoCt_Click();
@@ -267,7 +267,7 @@ private slots:
         Fixture x;
         QVERIFY(x.sim.ready());
         x.show(Edited());
-        PortNo = 9;  // nothing there
+        x.window->link().portChoice().number = 9;  // nothing there
         x.prompts.answers.enqueue(MsgAnswer::Ok);
         x.window->cmdLoadtoCt_Click();
         QVERIFY(test::WaitForIdle(x.window));

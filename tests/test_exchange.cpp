@@ -114,7 +114,7 @@ private slots:
         test::FakePort port;
         test::ScriptedPrompts prompts;
         test::WindowLink w;
-        PortOccupy = true;
+        w.link.portChoice().keepOpen = true;
         w.link.timeoutMs = 100;
         bool openWhenShown = true;
         SetPrompts(&prompts);
@@ -162,7 +162,7 @@ private slots:
         test::FakePort port;
         test::ScriptedPrompts prompts;
         test::WindowLink w;
-        PortOccupy = false;
+        w.link.portChoice().keepOpen = false;
         port.queueReply(reply);
         QCOMPARE(w.exchange(QStringLiteral("0MP"), 12, QStringLiteral("1")), 1);
         QCOMPARE(port.frames, QStringList{QStringLiteral("0MP1")});  // no recovery frame
@@ -325,7 +325,7 @@ private slots:
         test::FakePort port;
         test::ScriptedPrompts prompts;
         test::WindowLink w;
-        PortOccupy = false;
+        w.link.portChoice().keepOpen = false;
         ControllerSession session(w.link);
         const auto reset = [&] {
             std::optional<Outcome> outcome;
@@ -360,10 +360,10 @@ private slots:
         test::TestEnv env;
         test::FakePort port;
         env.writeSetting(QStringLiteral("PortNo"), QStringLiteral("7"));
-        PortNo = portNo;
         test::WindowLink w;
+        w.link.portChoice().number = portNo;
         QCOMPARE(w.link.open(), 0);
-        QCOMPARE(PortNo, 7);
+        QCOMPARE(w.link.portChoice().number, 7);
         QCOMPARE(port.openedDevices, QStringList{PortDevicePath(7)});
         // Already open: nothing applied again.
         port.lineSettings.clear();
@@ -378,15 +378,15 @@ private slots:
         test::FakePort port;
         test::WindowLink w;
         QCOMPARE(w.link.open(), 0);
-        PortOccupy = true;
+        w.link.portChoice().keepOpen = true;
         w.link.close();
         QVERIFY(port.isOpen());
-        PortOccupy = false;
+        w.link.portChoice().keepOpen = false;
         w.link.close();
         QVERIFY(!port.isOpen());
         QCOMPARE(TestOpenPort(3), 0);
-        QCOMPARE(PortNo, 1);
-        PortOccupy = true;
+        QCOMPARE(w.link.portChoice().number, 1);
+        w.link.portChoice().keepOpen = true;
         ForceClosePort();
         QVERIFY(!port.isOpen());
     }

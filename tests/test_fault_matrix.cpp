@@ -56,7 +56,7 @@ void MonitorUntilStopped(frmMain &w, bool switchOk)
         IoMonitorState().OutputRequest[9] = true;
         IoMonitorState().OutputChangePending = true;
     }
-    frmInputOutput monitor(&w);
+    frmInputOutput monitor(&w, &w.link());
     monitor.show();
     monitor.cmdMonitor_Click();
     auto *close = monitor.findChild<QPushButton *>(QStringLiteral("cmdTojiru"));
@@ -182,7 +182,7 @@ private slots:
         QVERIFY(WriteDataFile(file, Sample()));
         const QByteArray fileBefore = DataFileBytes(Sample());
         window.document().changed = true;
-        PortOccupy = false;
+        window.link().portChoice().keepOpen = false;
 
         const bool moveOp = op == QLatin1String("move") || op == QLatin1String("home");
         if (moveOp)

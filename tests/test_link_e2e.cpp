@@ -94,7 +94,7 @@ private slots:
         test::ScriptedPrompts prompts;
         test::SimRunner sim({QStringLiteral("--fault"), QStringLiteral("0RD05#1:noreply")});
         QVERIFY(sim.ready());
-        PortOccupy = true;
+        test::windowLink().link.portChoice().keepOpen = true;
         test::windowLink().link.timeoutMs = 300;
         QCOMPARE(test::windowLink().exchange(QStringLiteral("0RD"), 23, QStringLiteral("05")), 1);
         QVERIFY(!Port().isOpen());
@@ -159,7 +159,7 @@ private slots:
         test::ScriptedPrompts prompts;
         test::SimRunner sim;
         QVERIFY(sim.ready());
-        PortOccupy = false;
+        test::windowLink().link.portChoice().keepOpen = false;
         ControllerSession session(test::windowLink().link);
         std::optional<Outcome> reset;
         session.reset([&](const Outcome &o) {

@@ -357,9 +357,9 @@ private slots:
         QFETCH(bool, closed);
         QFETCH(bool, viaMenu);
         Fixture x;
-        PortOccupy = true;
+        x.window->link().portChoice().keepOpen = true;
         QCOMPARE(test::windowLink().link.open(), 0);
-        PortNo = 9;
+        x.window->link().portChoice().number = 9;
         int saves = 0;
         x.window->saveData = [&] {
             ++saves;

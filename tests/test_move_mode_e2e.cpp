@@ -155,7 +155,7 @@ private slots:
     void portThatCannotOpen()
     {
         Fixture x;
-        PortNo = 9;
+        x.window->link().portChoice().number = 9;
         x.window->cmdSelectMove_Click();
         QVERIFY(test::WaitForIdle(x.window));
         x.window->cmdHome_Click();
@@ -186,7 +186,7 @@ private slots:
     {
         Fixture x;
         QVERIFY(x.sim.ready());
-        PortOccupy = false;
+        x.window->link().portChoice().keepOpen = false;
         bool openAfterReset = false;
         QTimer::singleShot(60, [&] {
             // Refused with a beep while the move waits: nothing to wait for.
@@ -207,7 +207,7 @@ private slots:
         Fixture x;
         QVERIFY(x.sim.ready());
         x.window->showAlarm(QStringLiteral("05"), Str(265));
-        PortOccupy = false;
+        x.window->link().portChoice().keepOpen = false;
         x.window->mnuModeGaibu_Click();
         QVERIFY(test::WaitForIdle(x.window));
         QCOMPARE(x.sim.frames(), (QStringList{"0CM1", "0CM0"}));
@@ -227,7 +227,7 @@ private slots:
         QCOMPARE(x.prompts.texts(), QStringList{QStringLiteral("Changed to \"Communication Mode\".")});
         QVERIFY(x.f->cmdGetfromCt->isEnabled());
         QVERIFY(x.f->mnuFileSave->isEnabled());
-        PortNo = 9;
+        x.window->link().portChoice().number = 9;
         ForceClosePort();
         x.window->mnuModeTrancefer_Click();
         QVERIFY(test::WaitForIdle(x.window));

@@ -116,7 +116,7 @@ private slots:
         QVERIFY(link.open(QIODevice::WriteOnly));
         link.write(QStringLiteral("tcp://127.0.0.1:%1\n").arg(closed).toLatin1());
         link.close();
-        PortNo = 4;
+        test::windowLink().link.portChoice().number = 4;
         const QString address = QStringLiteral("tcp://127.0.0.1:%1").arg(closed);
         QCOMPARE(PortDevicePath(4), address);
         QCOMPARE(test::windowLink().link.open(), 1);

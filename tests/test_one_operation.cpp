@@ -110,8 +110,8 @@ private slots:
         test::ScriptedPrompts prompts;
         test::SimRunner sim(op.simArgs);
         QVERIFY(sim.ready());
-        PortOccupy = false;  // the port is opened per operation: a nested one would close it
         frmMain w;
+        w.link().portChoice().keepOpen = false;  // the port is opened per operation: a nested one would close it
         w.show();
         w.document().current = test::ExampleSet();
         w.ScreenFill();

@@ -141,6 +141,13 @@ private:
 
 }  // namespace
 
+
+// The port choice these tests work on: the test link's.
+PortChoice &Choice()
+{
+    return test::windowLink().link.portChoice();
+}
+
 class TestOptions : public QObject {
     Q_OBJECT
 
@@ -167,18 +174,18 @@ private slots:
         LinkPort(1, QStringLiteral("/dev/null"));  // a device, but no serial port
         w.env.writeSetting(QStringLiteral("PortNo"), storedPortNo);
         if (heldOpen) {
-            PortNo = heldOpen;
+            Choice().number = heldOpen;
             QCOMPARE(test::windowLink().link.open(), 0);
         }
 
-        frmOptions dialog;
+        frmOptions dialog(Choice());
         auto *f = dialog.form();
         QCOMPARE(Items(f->comboPortNo), (QStringList{Listed(2), Listed(5)}));
         QCOMPARE(f->comboPortNo->itemData(0).toInt(), 0);
         QCOMPARE(f->comboPortNo->itemData(1).toInt(), 1);
         QCOMPARE(f->comboPortNo->currentText(), preselected ? Listed(preselected) : QString());
         QCOMPARE(dialog.GetChosenPort(), preselected ? preselected : -1);
-        QCOMPARE(PortNo, storedPortNo.toInt());
+        QCOMPARE(Choice().number, storedPortNo.toInt());
         // The probe leaves the port closed (the lamp follows it), says nothing and sends nothing.
         QVERIFY(!Port().isOpen());
         QVERIFY(w.prompts.shown.isEmpty());
@@ -200,7 +207,7 @@ private slots:
         QFETCH(QString, language);
         QFETCH(QString, message);
         World w({}, language);
-        frmOptions dialog;
+        frmOptions dialog(Choice());
         QCOMPARE(dialog.form()->comboPortNo->count(), 0);
         QCOMPARE(dialog.form()->comboPortNo->currentText(), QString());
         dialog.cmdOK_Click();
@@ -208,7 +215,7 @@ private slots:
         QCOMPARE(w.prompts.shown[0].buttons, MsgButtons::Ok);
         QCOMPARE(w.prompts.shown[0].icon, MsgIcon::None);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QCOMPARE(PortNo, 1);
+        QCOMPARE(Choice().number, 1);
     }
 
     void chosenPort_data()
@@ -238,7 +245,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, port);
         World w;
-        frmOptions dialog;
+        frmOptions dialog(Choice());
         dialog.form()->comboPortNo->setEditText(text);
         QCOMPARE(dialog.GetChosenPort(), port);
     }
@@ -273,7 +280,7 @@ private slots:
         QVERIFY(w.ready());
         w.env.writeSetting(QStringLiteral("PortNo"), QStringLiteral("2"));
 
-        frmOptions dialog;
+        frmOptions dialog(Choice());
         auto *f = dialog.form();
         w.env.writeSetting(QStringLiteral("PortNo"), QStringLiteral("9"));
         if (index >= 0)
@@ -285,10 +292,10 @@ private slots:
         f->cmdOK->click();
 
         QCOMPARE(w.prompts.texts(), messages);
-        QCOMPARE(PortNo, portNo);
+        QCOMPARE(Choice().number, portNo);
         QCOMPARE(Stored(QStringLiteral("PortNo")), storedPortNo);
         // Port occupy is applied and the dialog closes on every path, message or not.
-        QVERIFY(!PortOccupy);
+        QVERIFY(!Choice().keepOpen);
         QCOMPARE(Stored(QStringLiteral("PortOccupy")), QStringLiteral("0"));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
@@ -298,15 +305,15 @@ private slots:
         World w({2, 5});
         QVERIFY(w.ready());
         w.env.writeSetting(QStringLiteral("PortNo"), QStringLiteral("2"));
-        PortNo = 2;
+        Choice().number = 2;
         QCOMPARE(test::windowLink().exchange(QStringLiteral("0RV"), 11, QString()), 0);
         QVERIFY(Port().isOpen());  // port occupy keeps COM2 open
         w.sims[0]->clearLog();
 
-        frmOptions dialog;
+        frmOptions dialog(Choice());
         dialog.form()->comboPortNo->setCurrentIndex(1);
         dialog.form()->cmdOK->click();
-        QCOMPARE(PortNo, 5);
+        QCOMPARE(Choice().number, 5);
 
         QCOMPARE(test::windowLink().exchange(QStringLiteral("0RV"), 11, QString()), 0);
         QCOMPARE(w.sims[1]->waitForFrames(1), QStringList{QStringLiteral("0RV")});
@@ -326,17 +333,17 @@ private slots:
         QFETCH(bool, before);
         World w({2});
         QVERIFY(w.ready());
-        PortOccupy = before;
-        frmOptions dialog;
+        Choice().keepOpen = before;
+        frmOptions dialog(Choice());
         QCOMPARE(dialog.form()->chkPortOccupy->isChecked(), before);
         dialog.form()->chkPortOccupy->click();
         dialog.form()->cmdOK->click();
-        QCOMPARE(PortOccupy, !before);
+        QCOMPARE(Choice().keepOpen, !before);
         QCOMPARE(Stored(QStringLiteral("PortOccupy")), before ? QStringLiteral("0") : QStringLiteral("1"));
         // The next start reads it back.
-        PortOccupy = before;
-        LoadPortOccupy();
-        QCOMPARE(PortOccupy, !before);
+        Choice().keepOpen = before;
+        LoadPortOccupy(Choice());
+        QCOMPARE(Choice().keepOpen, !before);
     }
 
     void cancelAndClose_data()
@@ -355,7 +362,8 @@ private slots:
         w.env.writeSetting(QStringLiteral("PortOccupy"), QStringLiteral("1"));
         frmMain *window = w.mainWindow();
 
-        frmOptions dialog(window);
+        PortChoice &choice = window->link().portChoice();
+        frmOptions dialog(choice, window);
         auto *f = dialog.form();
         f->comboPortNo->setCurrentIndex(1);
         f->chkPortOccupy->click();
@@ -364,9 +372,9 @@ private slots:
         dialog.findChild<QPushButton *>(button)->click();
 
         QCOMPARE(dialog.result(), int(QDialog::Rejected));
-        QCOMPARE(PortNo, 2);
+        QCOMPARE(choice.number, 2);
         QCOMPARE(Stored(QStringLiteral("PortNo")), QStringLiteral("2"));
-        QVERIFY(PortOccupy);
+        QVERIFY(choice.keepOpen);
         QCOMPARE(Stored(QStringLiteral("PortOccupy")), QStringLiteral("1"));
         QVERIFY(!ShowParametersOption);
         QVERIFY(!HomingParametersOption);
@@ -396,7 +404,7 @@ private slots:
         World w;
         ShowParametersOption = parameta;
         HomingParametersOption = homePara;
-        frmOptions dialog;
+        frmOptions dialog(Choice());
         auto *f = dialog.form();
         QCOMPARE(f->chkParametaShow->isChecked(), paramsTicked);
         QCOMPARE(f->chkHomeParaShow->isChecked(), homeTicked);
@@ -447,7 +455,7 @@ private slots:
         }
 
         bool sawModal = false;
-        window->showOptionsDialog = [window] { ShowOptions(window); };
+        window->showOptionsDialog = [window] { ShowOptions(window, window->link().portChoice()); };
         QTimer::singleShot(0, this, [&] {
             for (QWidget *top : QApplication::topLevelWidgets()) {
                 auto *dialog = qobject_cast<frmOptions *>(top);
@@ -506,7 +514,7 @@ private slots:
         World w({}, language);
         frmMain *window = w.mainWindow();
         window->move(120, 90);
-        frmOptions dialog(window);
+        frmOptions dialog(window->link().portChoice(), window);
         auto *f = dialog.form();
         QCOMPARE((QStringList{dialog.windowTitle(), f->ssTab3->tabText(0), f->ssTab3->tabText(1),
                               f->ssTab3->tabText(2), f->chkPortOccupy->text(), f->cmdCancel->text(),
@@ -547,7 +555,7 @@ private slots:
             LinkPort(n, QStringLiteral("/dev/null"));
         SetDeviceAccessCheck([](const QString &device) { return device != QLatin1String("/dev/null"); });
 
-        frmOptions dialog;
+        frmOptions dialog(Choice());
         auto *f = dialog.form();
         QCOMPARE(Items(f->comboPortNo), QStringList{Listed(5)});
         QCOMPARE(f->lblPortPermission->text(), note);
@@ -565,10 +573,10 @@ private slots:
         QVERIFY(w.ready());
         const QString closedDevice = QFileInfo(LinkPath(5)).canonicalFilePath();
         SetDeviceAccessCheck([closedDevice](const QString &device) { return device != closedDevice; });
-        PortNo = 5;
+        Choice().number = 5;
         w.env.writeSetting(QStringLiteral("PortNo"), QStringLiteral("5"));
 
-        frmOptions dialog;
+        frmOptions dialog(Choice());
         auto *f = dialog.form();
         QCOMPARE(Items(f->comboPortNo), QStringList{Listed(2)});
         QCOMPARE(f->comboPortNo->currentText(), QString());
@@ -589,7 +597,7 @@ private slots:
         port.opens = QStringList{"/dev/null", "/dev/full"};
         port.failsConfigure = QStringList{"/dev/null"};
 
-        frmOptions dialog;
+        frmOptions dialog(Choice());
         QCOMPARE(port.asked, (QStringList{"/dev/null", "/dev/zero", "/dev/full"}));
         QCOMPARE(Items(dialog.form()->comboPortNo), QStringList{"COM6 (/dev/full)"});
         QVERIFY(!port.isOpen());

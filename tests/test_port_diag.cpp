@@ -155,27 +155,27 @@ private slots:
         case Setup::Missing:
             if (QFileInfo::exists(QStringLiteral("/dev/ttyS31")))
                 QSKIP("this machine has /dev/ttyS31");
-            PortNo = 32;
+            test::windowLink().link.portChoice().number = 32;
             break;
         case Setup::Dangling:
             LinkComPort(5, QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A1-if00-port0"));
-            PortNo = 5;
+            test::windowLink().link.portChoice().number = 5;
             break;
         case Setup::RegularFile:
             device = MakeFile(tmp + "/plain.txt");
             LinkComPort(4, device);
-            PortNo = 4;
+            test::windowLink().link.portChoice().number = 4;
             break;
         case Setup::NotTerminal:
             LinkComPort(4, QStringLiteral("/dev/null"));
-            PortNo = 4;
+            test::windowLink().link.portChoice().number = 4;
             break;
         case Setup::NoPermission:
         case Setup::InUse:
             sim = std::make_unique<SimRunner>(QStringList{}, 1);
             QVERIFY(sim->ready());
             device = QFileInfo(sim->linkPath()).canonicalFilePath();
-            PortNo = 1;
+            test::windowLink().link.portChoice().number = 1;
             if (setup == Setup::NoPermission) {
                 SetDeviceAccessCheck([device](const QString &d) { return d != device; });
             } else {
@@ -185,7 +185,7 @@ private slots:
             break;
         case Setup::BadNumber:
             env.writeSetting(QStringLiteral("PortNo"), QStringLiteral("x"));
-            PortNo = 0;
+            test::windowLink().link.portChoice().number = 0;
             break;
         }
 
@@ -238,7 +238,7 @@ private slots:
         LinkComPort(4, file);
         env.writeSetting(QStringLiteral("PortNo"), QStringLiteral("4"));
         frmMain window;  // loads the port settings
-        PortNo = 4;
+        window.link().portChoice().number = 4;
         window.show();
         window.document().current = ExampleSet();
         window.ScreenFill();
@@ -271,9 +271,8 @@ private slots:
         SimRunner sim({QStringLiteral("--fault"), QStringLiteral("0RV:alarm=03")});
         QVERIFY(sim.ready());
         LinkComPort(9, QDir(env.configDir()).filePath("missing"));
-        PortNo = 9;
+        test::windowLink().link.portChoice().number = 9;
         QCOMPARE(test::windowLink().link.open(), 1);  // an earlier failure is not carried over
-        PortNo = 1;
         frmMain window;
         window.mnuViewCtVersion_Click();
         QVERIFY(test::WaitForIdle(window));

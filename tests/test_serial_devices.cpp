@@ -123,6 +123,13 @@ struct Machine {
 
 }  // namespace
 
+
+// The port choice these tests work on: the test link's.
+PortChoice &Choice()
+{
+    return test::windowLink().link.portChoice();
+}
+
 class TestSerialDevices : public QObject {
     Q_OBJECT
 
@@ -150,7 +157,7 @@ private slots:
         QFETCH(QString, notConnected);
         QFETCH(QString, network);
         Machine m(language);
-        frmOptions dialog;
+        frmOptions dialog(Choice());
         auto *list = dialog.form()->lstSerialDevices;
         QStringList shownHeader;
         for (int c = 0; c < list->columnCount(); ++c)
@@ -198,7 +205,7 @@ private slots:
         QFETCH(bool, assign);
         QFETCH(bool, remove);
         Machine m;
-        frmOptions dialog;
+        frmOptions dialog(Choice());
         auto *f = dialog.form();
         QVERIFY(!f->cmdAssign->isEnabled());
         QVERIFY(!f->cmdRemove->isEnabled());
@@ -236,7 +243,7 @@ private slots:
         SerialDevice &adapter = m.devices.list[1];
         if (!stableName)
             adapter.stablePath.clear();
-        frmOptions dialog;
+        frmOptions dialog(Choice());
         auto *f = dialog.form();
         Choose(f->lstSerialDevices, adapter.location);
         if (picked)
@@ -255,13 +262,13 @@ private slots:
         QVERIFY(f->cmdRemove->isEnabled());
         QVERIFY(!f->cmdAssign->isEnabled());
         // Nothing is chosen as the port until OK; the port number is untouched.
-        QCOMPARE(PortNo, 1);
+        QCOMPARE(Choice().number, 1);
     }
 
     void assignToANumberTaken()
     {
         Machine m;
-        frmOptions dialog;
+        frmOptions dialog(Choice());
         auto *f = dialog.form();
         Choose(f->lstSerialDevices, m.acm.location);
         f->spinAssignPortNo->setValue(3);
@@ -274,7 +281,7 @@ private slots:
     void remove()
     {
         Machine m;
-        frmOptions dialog;
+        frmOptions dialog(Choice());
         auto *f = dialog.form();
         Choose(f->lstSerialDevices, m.ftdi.location);
         f->cmdRemove->click();
@@ -317,7 +324,7 @@ private slots:
         const QString pty = QFileInfo(byId).canonicalFilePath();
         FixedSerialDevices devices({{pty, byId, "FT232R USB UART", "FTDI", "0001", 0x0403, 0x6001, true}});
 
-        frmOptions dialog;
+        frmOptions dialog(Choice());
         auto *f = dialog.form();
         QCOMPARE(f->comboPortNo->count(), 0);
         Choose(f->lstSerialDevices, pty);
@@ -327,7 +334,7 @@ private slots:
         QCOMPARE(f->comboPortNo->currentText(), QStringLiteral("COM31 (%1)").arg(pty));
         f->cmdOK->click();
 
-        QCOMPARE(PortNo, 31);
+        QCOMPARE(Choice().number, 31);
         QCOMPARE(QSettings(SettingsFilePath(), QSettings::IniFormat).value("Settings/PortNo").toString(),
                  QStringLiteral("31"));
         QCOMPARE(test::windowLink().exchange(QStringLiteral("0RV"), 11, QString()), 0);

@@ -14,6 +14,13 @@
 
 using namespace kz;
 
+
+// The port choice these tests work on: the test link's.
+PortChoice &Choice()
+{
+    return test::windowLink().link.portChoice();
+}
+
 class TestSettings : public QObject {
     Q_OBJECT
 
@@ -21,15 +28,15 @@ private slots:
     void emptyStoreGivesDefaults()
     {
         test::TestEnv env;
-        PortNo = 0;
-        PortOccupy = false;
-        LoadPortNo();
+        Choice().number = 0;
+        Choice().keepOpen = false;
+        LoadPortNo(Choice());
         LoadLanguage();
-        LoadPortOccupy();
-        QCOMPARE(PortNo, 1);
+        LoadPortOccupy(Choice());
+        QCOMPARE(Choice().number, 1);
         QCOMPARE(LanguageSetting, 2);
         QCOMPARE(LangOffset, kEnglishOffset);
-        QCOMPARE(PortOccupy, true);
+        QCOMPARE(Choice().keepOpen, true);
     }
 
     void language_data()
@@ -71,9 +78,9 @@ private slots:
         QFETCH(bool, occupy);
         test::TestEnv env;
         env.writeSetting(QStringLiteral("PortOccupy"), stored);
-        PortOccupy = !occupy;
-        LoadPortOccupy();
-        QCOMPARE(PortOccupy, occupy);
+        Choice().keepOpen = !occupy;
+        LoadPortOccupy(Choice());
+        QCOMPARE(Choice().keepOpen, occupy);
     }
 
     // Numbers written by hand read as every number the tool reads: rounded, ties to even. Text
@@ -101,14 +108,14 @@ private slots:
         test::TestEnv env;
         env.writeSetting(QStringLiteral("PortNo"), stored);
         env.writeSetting(QStringLiteral("Language"), stored == QLatin1String("3.6") ? QStringLiteral("1.0") : stored);
-        PortNo = 99;
-        LoadPortNo();
-        QCOMPARE(PortNo, portNo);
+        Choice().number = 99;
+        LoadPortNo(Choice());
+        QCOMPARE(Choice().number, portNo);
         // Exit writes back what was read, never 0 over a hand-written value.
-        SavePortNo();
-        PortNo = 0;
-        LoadPortNo();
-        QCOMPARE(PortNo, portNo);
+        SavePortNo(Choice());
+        Choice().number = 0;
+        LoadPortNo(Choice());
+        QCOMPARE(Choice().number, portNo);
         if (stored == QLatin1String("3.6")) {
             LoadLanguage();
             QCOMPARE(LangOffset, 0);  // "1.0" is Japanese
@@ -119,37 +126,37 @@ private slots:
     {
         test::TestEnv env;
         env.writeSetting(QStringLiteral("PortNo"), QStringLiteral("abc"));
-        PortNo = 0;
-        LoadPortNo();
-        QCOMPARE(PortNo, 0);
-        PortNo = 5;
-        LoadPortNo();
-        QCOMPARE(PortNo, 5);
+        Choice().number = 0;
+        LoadPortNo(Choice());
+        QCOMPARE(Choice().number, 0);
+        Choice().number = 5;
+        LoadPortNo(Choice());
+        QCOMPARE(Choice().number, 5);
         // The first open reloads it, still fails to read a number, and the open fails.
-        PortNo = 0;
+        Choice().number = 0;
         QCOMPARE(test::windowLink().link.open(), 1);
-        QCOMPARE(PortNo, 0);
+        QCOMPARE(Choice().number, 0);
     }
 
     void savedAsDecimalTextInSectionSettings()
     {
         test::TestEnv env;
-        PortNo = 12;
-        SavePortNo();
-        PortOccupy = false;
-        SavePortOccupy();
+        Choice().number = 12;
+        SavePortNo(Choice());
+        Choice().keepOpen = false;
+        SavePortOccupy(Choice());
         QFile file(SettingsFilePath());
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QString text = QString::fromUtf8(file.readAll());
         QVERIFY2(text.contains(QLatin1String("[Settings]")), qPrintable(text));
         QVERIFY2(text.contains(QLatin1String("PortNo=12")), qPrintable(text));
         QVERIFY2(text.contains(QLatin1String("PortOccupy=0")), qPrintable(text));
-        PortNo = 0;
-        PortOccupy = true;
-        LoadPortNo();
-        LoadPortOccupy();
-        QCOMPARE(PortNo, 12);
-        QCOMPARE(PortOccupy, false);
+        Choice().number = 0;
+        Choice().keepOpen = true;
+        LoadPortNo(Choice());
+        LoadPortOccupy(Choice());
+        QCOMPARE(Choice().number, 12);
+        QCOMPARE(Choice().keepOpen, false);
     }
 
     void settingsFileFollowsXdgConfigHome()

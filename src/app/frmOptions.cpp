@@ -20,7 +20,8 @@
 
 namespace kz {
 
-frmOptions::frmOptions(QWidget *owner) : QDialog(owner), ui(std::make_unique<Ui::frmOptions>())
+frmOptions::frmOptions(PortChoice &choice, QWidget *owner)
+    : QDialog(owner), ui(std::make_unique<Ui::frmOptions>()), choice_(choice)
 {
     ui->setupUi(this);
     connect(ui->chkParametaShow, &QCheckBox::toggled, this, &frmOptions::chkParametaShow_Click);
@@ -43,9 +44,9 @@ void frmOptions::loadForm(QWidget *owner)
     for (int page = 0; page < 3; ++page)
         ui->ssTab3->setTabText(page, Str(426 + page));
 
-    ui->chkPortOccupy->setChecked(PortOccupy);
-    if (PortNo >= kFirstPortNo && PortNo <= kLastPortNo)
-        LoadPortNo();
+    ui->chkPortOccupy->setChecked(choice_.keepOpen);
+    if (choice_.number >= kFirstPortNo && choice_.number <= kLastPortNo)
+        LoadPortNo(choice_);
     // Opening a port can take a moment (a USB adapter, a device that is slow to answer).
     QGuiApplication::setOverrideCursor(Qt::WaitCursor);
     ProbePorts();
@@ -59,7 +60,7 @@ void frmOptions::loadForm(QWidget *owner)
                        static_cast<QWidget *>(ui->cmdAssign), static_cast<QWidget *>(ui->cmdRemove)})
         w->hide();
 #endif
-    portNoAtLoad_ = PortNo;
+    portNoAtLoad_ = choice_.number;
 
     if (ShowParametersOption) {
         ui->chkParametaShow->setChecked(true);
@@ -75,7 +76,7 @@ void frmOptions::FillPortList()
     for (int n = kFirstPortNo; n <= kLastPortNo; ++n) {
         if (!PortAvailable(n))
             continue;
-        if (n == PortNo)
+        if (n == choice_.number)
             current = list->count();
         list->addItem(PortListName(n), list->count());
     }
@@ -212,9 +213,9 @@ int frmOptions::ApplyChosenPort()
     const int n = GetChosenPort();
     if (n < kFirstPortNo || n > kLastPortNo)
         return 1;
-    if (n != PortNo && PortAvailable(n)) {
-        PortNo = n;
-        SavePortNo();
+    if (n != choice_.number && PortAvailable(n)) {
+        choice_.number = n;
+        SavePortNo(choice_);
     }
     return 0;
 }
@@ -225,13 +226,13 @@ void frmOptions::cmdOK_Click()
         MsgOk(Str(464));
     } else {
         const int n = GetChosenPort();
-        if (PortNo != portNoAtLoad_ && Port().isOpen())
+        if (choice_.number != portNoAtLoad_ && Port().isOpen())
             ForceClosePort();
-        PortNo = n;
+        choice_.number = n;
     }
 
-    PortOccupy = ui->chkPortOccupy->isChecked();
-    SavePortOccupy();
+    choice_.keepOpen = ui->chkPortOccupy->isChecked();
+    SavePortOccupy(choice_);
 
     if (ui->chkParametaShow->isChecked()) {
         ShowParametersOption = true;
@@ -260,9 +261,9 @@ void frmOptions::chkParametaShow_Click()
     ui->framParaShow->setEnabled(on);
 }
 
-void ShowOptions(QWidget *owner)
+void ShowOptions(QWidget *owner, PortChoice &choice)
 {
-    frmOptions dialog(owner);
+    frmOptions dialog(choice, owner);
     dialog.exec();
 }
 

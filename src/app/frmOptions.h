@@ -9,6 +9,8 @@
 
 #include "link/port_assign.h"
 
+#include "link/port.h"
+
 #include <QDialog>
 #include <memory>
 
@@ -22,7 +24,8 @@ class frmOptions : public QDialog {
     Q_OBJECT
 public:
     // Loads the dialog over owner: captions, the current options, the port probe and the list.
-    explicit frmOptions(QWidget *owner = nullptr);
+    // Shows and changes choice (the main window's port).
+    explicit frmOptions(PortChoice &choice, QWidget *owner = nullptr);
     ~frmOptions() override;
     Ui::frmOptions *form() const { return ui.get(); }
 
@@ -53,10 +56,11 @@ private:
     QList<PortRow> rows_;
 
     std::unique_ptr<Ui::frmOptions> ui;
+    PortChoice &choice_;
     int portNoAtLoad_ = 0;
 };
 
 // Shows the Options dialog modally over owner (the View menu's Options).
-void ShowOptions(QWidget *owner);
+void ShowOptions(QWidget *owner, PortChoice &choice);
 
 }  // namespace kz

@@ -19,7 +19,6 @@ namespace kz {
 
 std::unique_ptr<frmMain> Main(int splashMs, const QString &dataFile)
 {
-    BaudIndex = 0;
     InitHelpPath();
     LoadLanguage();
     InstallQtTranslator();
@@ -40,11 +39,9 @@ std::unique_ptr<frmMain> Main(int splashMs, const QString &dataFile)
         wait.exec();
     }
 
-    LoadPortNo();
-    LoadPortOccupy();
     auto window = std::make_unique<frmMain>();
     frmMain *w = window.get();
-    w->showOptionsDialog = [w] { ShowOptions(w); };
+    w->showOptionsDialog = [w] { ShowOptions(w, w->link().portChoice()); };
     w->showAboutBox = [w] {
         frmAbout about(w);
         about.exec();

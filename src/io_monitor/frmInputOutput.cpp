@@ -9,6 +9,7 @@
 #include "link/link.h"
 #include "link/frmCommLog.h"
 #include "link/port.h"
+#include "link/port_settings.h"
 #include "ui_frmInputOutput.h"
 
 #include <QCloseEvent>
@@ -73,6 +74,8 @@ frmInputOutput::frmInputOutput(QWidget *owner, Link *link)
       ownLink_(link ? nullptr : std::make_unique<Link>(NumberedPort{})), link_(link ? link : ownLink_.get()),
       session_(std::make_unique<ControllerSession>(*link_))
 {
+    if (ownLink_)
+        LoadPortOccupy(ownLink_->portChoice());
     ui->setupUi(this);
     ui->framHistory->hide();
     ui->lstHistory->setModel(historyModel_);

@@ -97,7 +97,9 @@ QString ResolvePortName(const QString &name)
     return {};
 }
 
-Link::Link(NumberedPort, QObject *parent) : QObject(parent), numbered_(true) {}
+Link::Link(NumberedPort, const PortChoice &choice, QObject *parent) : QObject(parent), numbered_(true), choice_(choice)
+{
+}
 
 Link::Link(const QString &address, QObject *parent)
     : QObject(parent), numbered_(false), address_(address), device_(ResolvePortName(address)),
@@ -113,12 +115,12 @@ Link::~Link()
 
 QString Link::name() const
 {
-    return numbered_ ? QStringLiteral("COM%1").arg(PortNo) : address_;
+    return numbered_ ? QStringLiteral("COM%1").arg(choice_.number) : address_;
 }
 
 QString Link::device() const
 {
-    return numbered_ ? PortDevicePath(PortNo) : device_;
+    return numbered_ ? PortDevicePath(choice_.number) : device_;
 }
 
 CommPort &Link::port()
@@ -140,19 +142,19 @@ int Link::open()
     CommPort &p = port();
     if (numbered_) {
         failureText_.clear();
-        if (PortNo < 1 || PortNo > 32)
-            LoadPortNo();
+        if (choice_.number < 1 || choice_.number > 32)
+            LoadPortNo(choice_);
         if (p.isOpen()) {
             ClearOpenFailure();
             return 0;
         }
         QString device;
         QString error;
-        if (OpenPortNumber(p, PortNo, &device, &error) == 0) {
+        if (OpenPortNumber(p, choice_.number, choice_.baudIndex, &device, &error) == 0) {
             ClearOpenFailure();
             return 0;
         }
-        RecordOpenFailure(PortNo, device, error);
+        RecordOpenFailure(choice_.number, device, error);
         failure_ = LinkFailure::PortNotOpened;
         failureText_ = PortFailureDetail().trimmed();
         failureText_.replace(QLatin1String("\r\n"), QLatin1String(" "));
@@ -167,7 +169,7 @@ int Link::open()
         return 1;
     }
     const bool accessible = IsNetworkAddress(device_) || DeviceAccessible(device_);
-    if (accessible && p.open(device_) && p.configure(LineSettingsText(BaudIndex)))
+    if (accessible && p.open(device_) && p.configure(LineSettingsText(choice_.baudIndex)))
         return 0;
     addressOpenFailed();
     return 1;
@@ -199,7 +201,7 @@ void Link::openThen(std::function<void(bool)> next)
             next(false);
             return;
         }
-        if (opened && port().configure(LineSettingsText(BaudIndex))) {
+        if (opened && port().configure(LineSettingsText(choice_.baudIndex))) {
             next(true);
             return;
         }
@@ -257,7 +259,7 @@ void Link::prepare()
 void Link::close()
 {
     CommPort &p = port();
-    if (p.isOpen() && (!numbered_ || !PortOccupy))
+    if (p.isOpen() && (!numbered_ || !choice_.keepOpen))
         p.close();
 }
 

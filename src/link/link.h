@@ -8,6 +8,8 @@
 // window's numbered port: COMn by the port number setting, kept open between operations while
 // port occupy is on, its open failures described for the window (PortFailureDetail()).
 
+#include "link/port.h"
+
 #include <QObject>
 #include <QString>
 #include <functional>
@@ -57,8 +59,8 @@ public:
     // A link to address, owning its own port. The port opens on the first exchange and stays open
     // until close() or forceClose().
     explicit Link(const QString &address, QObject *parent = nullptr);
-    // The window's link to COMn (PortNo), on the port of link/port.h.
-    explicit Link(NumberedPort, QObject *parent = nullptr);
+    // The window's link to COMn by choice, on the port of link/port.h.
+    explicit Link(NumberedPort, const PortChoice &choice = {}, QObject *parent = nullptr);
     ~Link() override;
     Link(const Link &) = delete;
     Link &operator=(const Link &) = delete;
@@ -68,8 +70,13 @@ public:
     // The last good reply, CR LF included.
     QString reply() const { return reply_; }
 
+    // The numbered port's choice: which COMn, whether it stays open, the line speed. A link to an
+    // address uses only its line speed.
+    PortChoice &portChoice() { return choice_; }
+    const PortChoice &portChoice() const { return choice_; }
+
     // The name the user gave ("COM3", a device path, a network address); for the numbered port
-    // "COMn" by PortNo.
+    // "COMn" by its choice.
     QString name() const;
     // What the name resolves to: a device path or "tcp://host:port".
     QString device() const;
@@ -82,9 +89,9 @@ public:
     // Starts opening the port in the background where that is possible (a network port's
     // connection); the first exchange then waits only for what is left of it.
     void prepare();
-    // Closes the port; the numbered port stays open while PortOccupy is on.
+    // Closes the port; the numbered port stays open while its choice keeps it open.
     void close();
-    // Closes the port whatever PortOccupy says.
+    // Closes the port whatever the choice says.
     void forceClose();
 
     // Sends cmd + arg and calls done(0) once a good reply is in reply(), done(1) after a failure
@@ -138,6 +145,7 @@ private:
     ReplyTimer &timer();
 
     const bool numbered_;
+    PortChoice choice_;
     QString address_;
     QString device_;
     std::unique_ptr<CommPort> ownPort_;

@@ -18,10 +18,6 @@
 
 namespace kz {
 
-int PortNo = 0;
-bool PortOccupy = false;
-int BaudIndex = 0;
-
 namespace {
 
 CommPort *&TestPort()
@@ -54,7 +50,7 @@ QString NetworkTarget(const QString &link)
 }
 
 // On a failure *device is what the number resolved to and *error the port's own words.
-int OpenPortNumber(CommPort &port, int number, QString *device, QString *error)
+int OpenPortNumber(CommPort &port, int number, int baudIndex, QString *device, QString *error)
 {
     if (port.isOpen())
         return 0;
@@ -71,7 +67,7 @@ int OpenPortNumber(CommPort &port, int number, QString *device, QString *error)
     }
     // A port that takes no line settings is closed again: left open, the next attempt would
     // find it open and talk at whatever speed it had.
-    if (!port.configure(LineSettingsText(BaudIndex))) {
+    if (!port.configure(LineSettingsText(baudIndex))) {
         *error = port.errorText();
         port.close();
         return 1;
@@ -125,7 +121,7 @@ int TestOpenPort(int candidate)
         candidate = StoredPortNo(candidate);
     QString device;
     QString error;
-    return OpenPortNumber(Port(), candidate, &device, &error);
+    return OpenPortNumber(Port(), candidate, 0, &device, &error);
 }
 
 void ForceClosePort()

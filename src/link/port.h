@@ -8,12 +8,14 @@ namespace kz {
 
 class CommPort;
 
-// Link settings, one instance each.
-extern int PortNo;        // COM port number, 1..32
-extern bool PortOccupy;   // keep the port open between operations
-extern int BaudIndex;     // 0: 9600, 1: 19200, 2: 38400; anything else 9600
+// Which port the window talks through and how: the settings "PortNo" and "PortOccupy".
+struct PortChoice {
+    int number = 0;         // COM port number, 1..32; anything else reloads the setting
+    bool keepOpen = false;  // port occupy: keep the port open between operations
+    int baudIndex = 0;      // 0: 9600, 1: 19200, 2: 38400; anything else 9600
+};
 
-// "9600,N,8,1" and its siblings by BaudIndex.
+// "9600,N,8,1" and its siblings by the baud index.
 QString LineSettingsText(int baudIndex);
 
 // The device behind COMn: on Windows "COMn"; on Linux the link <config>/ports/COMn when it exists
@@ -25,16 +27,17 @@ QString PortDevicePath(int portNo);
 // small text file in its place. Empty for anything else.
 QString NetworkTarget(const QString &link);
 
-// Opens COMn on port with the line settings of BaudIndex (nothing when port is open already).
+// Opens COMn on port with the line settings of baudIndex (nothing when port is open already).
 // 0: open; 1: not, with *device what the number resolved to and *error the port's own words.
-int OpenPortNumber(CommPort &port, int number, QString *device, QString *error);
+int OpenPortNumber(CommPort &port, int number, int baudIndex, QString *device, QString *error);
 // Why the numbered port's last open failed, as lines each preceded by "\r\n" in the current language, so
 // that a message takes them on as it is: MsgOk(Str(215) + PortFailureDetail()). Empty when the
 // last open succeeded.
 QString PortFailureDetail();
-// Opens candidate instead of PortNo, leaving PortNo alone (the Options dialog's port probe).
+// Opens COM candidate at 9600 baud (the Options dialog's port probe); an out-of-range candidate
+// means the stored number.
 int TestOpenPort(int candidate);
-// Closes the port whatever PortOccupy says (time-out, program exit).
+// Closes the numbered port whatever port occupy says (program exit, the port probe).
 void ForceClosePort();
 
 }  // namespace kz

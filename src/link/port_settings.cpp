@@ -5,10 +5,10 @@
 
 namespace kz {
 
-void LoadPortNo()
+void LoadPortNo(PortChoice &choice)
 {
     if (auto v = ReadSetting("PortNo", 1))
-        PortNo = *v;
+        choice.number = *v;
 }
 
 int StoredPortNo(int fallback)
@@ -16,20 +16,20 @@ int StoredPortNo(int fallback)
     return ReadSetting("PortNo", 1).value_or(fallback);
 }
 
-void LoadPortOccupy()
+void LoadPortOccupy(PortChoice &choice)
 {
     const auto v = ReadSetting("PortOccupy", 1);
-    PortOccupy = v && *v != 0;
+    choice.keepOpen = v && *v != 0;
 }
 
-void SavePortNo()
+void SavePortNo(const PortChoice &choice)
 {
-    WriteSetting("PortNo", QString::number(PortNo));
+    WriteSetting("PortNo", QString::number(choice.number));
 }
 
-void SavePortOccupy()
+void SavePortOccupy(const PortChoice &choice)
 {
-    WriteSetting("PortOccupy", PortOccupy ? QStringLiteral("1") : QStringLiteral("0"));
+    WriteSetting("PortOccupy", choice.keepOpen ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
 }  // namespace kz

@@ -86,7 +86,7 @@ frmMain::frmMain(QWidget *parent) : QMainWindow(parent), ui(std::make_unique<Ui:
     connectMenus();
     applyIcons();
     saveData = [this] { return cmdSaveFile_Click(); };
-    link_ = std::make_unique<Link>(NumberedPort{}, this);
+    link_ = std::make_unique<Link>(NumberedPort{}, PortChoice{}, this);
     session_ = std::make_unique<ControllerSession>(*link_);
     // Every good reply clears the alarm display; an alarm reply shows its code and text.
     connect(link_.get(), &Link::replyAccepted, this, &frmMain::clearAlarm);
@@ -115,7 +115,8 @@ void frmMain::loadForm()
 {
     LoadFormCaptions(this);
     LoadLanguage();
-    LoadPortNo();
+    LoadPortNo(link_->portChoice());
+    LoadPortOccupy(link_->portChoice());
     ShowParametersOption = false;
     HomingParametersOption = false;
     for (QComboBox *combo : {ui->comboVEL1, ui->comboVEL2}) {
@@ -519,7 +520,7 @@ bool frmMain::closeAllowed()
 void frmMain::unloadForm()
 {
     closing_ = true;
-    SavePortNo();
+    SavePortNo(link_->portChoice());
     link_->forceClose();
     portLampTimer_.stop();
     const auto windows = QApplication::topLevelWidgets();

@@ -235,7 +235,8 @@ void OptionsShots(const QString &dir, const QString &lang)
     ShowParametersOption = true;
     HomingParametersOption = true;
     {
-        frmOptions dialog;
+        PortChoice choice{1, true, 0};
+        frmOptions dialog(choice);
         auto *f = dialog.form();
         f->comboPortNo->addItem(QStringLiteral("COM1 (/dev/ttyS0)"));
         f->comboPortNo->addItem(QStringLiteral("COM3 (/dev/ttyUSB0)"));

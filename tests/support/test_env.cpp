@@ -18,9 +18,6 @@ TestEnv::TestEnv()
     ForceClosePort();
     windowLink().clear();
     ClearOpenFailure();
-    PortNo = 1;
-    PortOccupy = true;
-    BaudIndex = 0;
     LangOffset = kEnglishOffset;
     LanguageSetting = 0;
     ShowParametersOption = false;

@@ -6,6 +6,7 @@
 #include "core/prompts.h"
 #include "link/controller_session.h"
 #include "link/link.h"
+#include "link/port_settings.h"
 
 #include <QTest>
 
@@ -17,7 +18,11 @@ namespace kz::test {
 class WindowLink {
 public:
     // On a numbered-port link of its own.
-    WindowLink() : own_(std::make_unique<Link>(NumberedPort{})), link(*own_) { watch(); }
+    WindowLink() : own_(std::make_unique<Link>(NumberedPort{})), link(*own_)
+    {
+        watch();
+        clear();
+    }
     // On a link owned elsewhere (a main window's, which shows the alarm itself).
     explicit WindowLink(Link &external) : link(external) { watch(); }
     WindowLink(const WindowLink &) = delete;
@@ -57,6 +62,10 @@ public:
     {
         link.forceClose();
         link.timeoutMs = 5000;
+        // As the window starts with nothing stored: COM1, kept open.
+        link.portChoice() = PortChoice{};
+        LoadPortNo(link.portChoice());
+        LoadPortOccupy(link.portChoice());
         alarmLamp = false;
         alarmNo.clear();
         errorComment = QStringLiteral("No Error");
