@@ -1,5 +1,5 @@
 #pragma once
-// Why a port would not open. After a failed OpenCommPort the link looks at what COMn resolved to
+// Why a port would not open. After a failed open of the numbered port the link looks at what COMn resolved to
 // and records the reason, so that the message the operation shows can tell the user what to do:
 // no such device, held by another program, no permission, not a serial device.
 
@@ -46,7 +46,7 @@ PortDiagnosis DiagnoseOpenFailure(int portNo, const QString &device, const QStri
 QString DescribePortFailure(const PortDiagnosis &d);
 
 // PortFailureDetail (declared in link/port.h) describes the last of these.
-// Records the outcome of an OpenCommPort (the link calls these).
+// Records the outcome of the numbered port's open (the link calls these).
 void RecordOpenFailure(int portNo, const QString &device, const QString &errorText);
 void ClearOpenFailure();
 
