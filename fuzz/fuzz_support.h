@@ -1,8 +1,10 @@
 #pragma once
 // Shared pieces of the fuzz targets: a Qt application object, prompts that answer without a dialog,
-// and a check that stops the run with a message libFuzzer records as a crash.
+// a reply timer on the harness's clock, and a check that stops the run with a message libFuzzer
+// records as a crash.
 
 #include "core/prompts.h"
+#include "link/link.h"
 
 #include <QStringList>
 
@@ -30,6 +32,22 @@ public:
 
     QStringList texts;
     int dialogs = 0;
+};
+
+// A link's reply timer that fires when the harness says so, so that no input waits on a real clock.
+class ManualTimer final : public ReplyTimer {
+public:
+    void start(int /*ms*/) override { armed_ = true; }
+    void stop() override { armed_ = false; }
+    bool armed() const { return armed_; }
+    void fire()
+    {
+        armed_ = false;
+        emit timeout();
+    }
+
+private:
+    bool armed_ = false;
 };
 
 // Aborts with what and where when ok is false; the abort is the finding.
