@@ -97,6 +97,17 @@ bool PresetOutputs(test::SimRunner &sim, const QString &arg)
     return ok;
 }
 
+// Never leaves a test hanging in a modal loop: a dialog still open when guard fires is rejected.
+void GuardModalLoop(QTimer &guard, int ms = 5000)
+{
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, &guard, [] {
+        if (auto *w = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+            w->done(QDialog::Rejected);
+    });
+    guard.start(ms);
+}
+
 bool WaitForFrames(const test::SimRunner &sim, int n, int ms = 3000)
 {
     return QTest::qWaitFor([&] { return sim.frames().size() >= n; }, ms);
@@ -713,13 +724,8 @@ private slots:
                 }
                 monitor->cmdTojiru_Click();
             });
-            QTimer guard;  // never leave the test hanging in the modal loop
-            guard.setSingleShot(true);
-            connect(&guard, &QTimer::timeout, this, [] {
-                if (auto *w = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-                    w->done(QDialog::Rejected);
-            });
-            guard.start(5000);
+            QTimer guard;
+            GuardModalLoop(guard);
             main.form()->mnuShowInpOutp->trigger();
         };
         visit(true);
@@ -865,13 +871,8 @@ private slots:
             w->close();  // refused
             QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdTojiru")), Qt::LeftButton);
         });
-        QTimer guard;  // never leave the test hanging in the modal loop
-        guard.setSingleShot(true);
-        connect(&guard, &QTimer::timeout, this, [] {
-            if (auto *w = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-                w->done(QDialog::Rejected);
-        });
-        guard.start(5000);
+        QTimer guard;
+        GuardModalLoop(guard);
         Link link{NumberedPort{}};
         ShowInputOutput(&owner, link, state);
         QCOMPARE(name, QStringLiteral("frmInputOutput"));
