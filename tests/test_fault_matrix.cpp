@@ -51,16 +51,16 @@ struct Operation {
 // Polls the I/O monitor until a failure stops it (or a few seconds pass), then closes it.
 void MonitorUntilStopped(frmMain &w, bool switchOk)
 {
-    IoMonitorState() = InputOutputState();
-    if (switchOk) {
-        IoMonitorState().OutputRequest[9] = true;
-        IoMonitorState().OutputChangePending = true;
-    }
     frmInputOutput monitor(&w, &w.link());
+    InputOutputState &state = monitor.state();
+    if (switchOk) {
+        state.outputRequests[9] = true;
+        state.outputChangePending = true;
+    }
     monitor.show();
     monitor.cmdMonitor_Click();
     auto *close = monitor.findChild<QPushButton *>(QStringLiteral("cmdTojiru"));
-    QVERIFY(QTest::qWaitFor([&] { return IoMonitorState().MonitorStopped || IoMonitorState().StopPending; }, 8000));
+    QVERIFY(QTest::qWaitFor([&] { return state.stopped || state.stopPending; }, 8000));
     // The failure gives the user Close back.
     QVERIFY(QTest::qWaitFor([&] { return close->isEnabled(); }, 1000));
     monitor.cmdTojiru_Click();

@@ -7,12 +7,14 @@
 #include "io_monitor/frmInputOutput.h"
 #include "link/exchange.h"
 #include "link/port.h"
+#include "main_window/frmMain.h"
 #include "support/fake_port.h"
 #include "support/file_size_limit.h"
 #include "support/scripted_prompts.h"
 #include "support/sim_runner.h"
 #include "support/test_env.h"
 #include "support/window_link.h"
+#include "ui_frmMain.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -50,18 +52,25 @@ QByteArray IoReply(const QString &block16)
     return "0RD20" + block16.toLatin1() + "\r\n";
 }
 
-// One monitor window, shown, with a fresh monitor state.
+// Rows 1 to 9 of a monitor window, '1' where the red lamp shows.
+QString Lamps(const QWidget *monitor)
+{
+    QString s;
+    for (const char *name : kRedImages)
+        s += monitor->findChild<QLabel *>(QLatin1String(name))->isHidden() ? QLatin1Char('0') : QLatin1Char('1');
+    return s;
+}
+
+// One monitor window, shown. Without a state to keep what it sees in, it starts with a fresh one
+// of its own.
 struct Monitor {
-    explicit Monitor(QWidget *owner = nullptr)
+    explicit Monitor(QWidget *owner = nullptr, InputOutputState *state = nullptr) { open(owner, state); }
+    void open(QWidget *owner = nullptr, InputOutputState *state = nullptr)
     {
-        IoMonitorState() = InputOutputState{};
-        open(owner);
-    }
-    void open(QWidget *owner = nullptr)
-    {
-        w = std::make_unique<frmInputOutput>(owner);
+        w = std::make_unique<frmInputOutput>(owner, nullptr, state);
         w->show();
     }
+    InputOutputState &state() const { return w->state(); }
     QPushButton *button(const char *name) const { return w->findChild<QPushButton *>(QLatin1String(name)); }
     QLabel *label(const char *name) const { return w->findChild<QLabel *>(QLatin1String(name)); }
     void click(const char *name) const { QTest::mouseClick(button(name), Qt::LeftButton); }
@@ -73,14 +82,7 @@ struct Monitor {
     {
         return w->findChild<QTimer *>(QStringLiteral("timerInputOutput"))->isActive() || w->tickRunning();
     }
-    // Rows 1 to 9, '1' where the red lamp shows.
-    QString lamps() const
-    {
-        QString s;
-        for (const char *name : kRedImages)
-            s += label(name)->isHidden() ? QLatin1Char('0') : QLatin1Char('1');
-        return s;
-    }
+    QString lamps() const { return Lamps(w.get()); }
     std::unique_ptr<frmInputOutput> w;
 };
 
@@ -93,6 +95,17 @@ bool PresetOutputs(test::SimRunner &sim, const QString &arg)
     sim.waitForFrames(1);
     sim.clearLog();
     return ok;
+}
+
+// Never leaves a test hanging in a modal loop: a dialog still open when guard fires is rejected.
+void GuardModalLoop(QTimer &guard, int ms = 5000)
+{
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, &guard, [] {
+        if (auto *w = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+            w->done(QDialog::Rejected);
+    });
+    guard.start(ms);
 }
 
 bool WaitForFrames(const test::SimRunner &sim, int n, int ms = 3000)
@@ -213,7 +226,7 @@ private slots:
         m.click("cmdMonitor");
         QTest::qWait(300);
 
-        const IoHistory &h = IoMonitorState().history;
+        const IoHistory &h = m.state().history;
         QStringList seen;
         for (const IoChange &c : h.changes)
             seen << SignalName(c.row) + QLatin1Char(' ') + ChangeState(c) + QLatin1Char(' ') + ChangeSource(c);
@@ -236,7 +249,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(m.lamps().mid(6, 1), QStringLiteral("0"), 2000);
         m.click("cmdMonitor");
         QTest::qWait(300);
-        const auto &changes = IoMonitorState().history.changes;
+        const auto &changes = m.state().history.changes;
         const auto ok = std::find_if(changes.begin(), changes.end(), [](const IoChange &c) { return c.row == 7; });
         QVERIFY(ok != changes.end());
         QVERIFY(!ok->on);
@@ -358,9 +371,9 @@ private slots:
         QTRY_VERIFY(!m.w->tickRunning());
         m.w->pollTick();
         QTRY_VERIFY(!m.w->tickRunning());
-        QCOMPARE(IoMonitorState().history.polls, 2);
-        QCOMPARE(IoMonitorState().history.failedPolls, 1);
-        QCOMPARE(IoMonitorState().history.changes.size(), 5);  // the five inputs came on
+        QCOMPARE(m.state().history.polls, 2);
+        QCOMPARE(m.state().history.failedPolls, 1);
+        QCOMPARE(m.state().history.changes.size(), 5);  // the five inputs came on
     }
 
     // "0RD20" every 200 ms plus the exchange, nothing else; Stop ends it.
@@ -526,7 +539,7 @@ private slots:
         QCOMPARE(m.lamps(), QStringLiteral("000000000"));
         QCOMPARE(m.monitorText(), QStringLiteral("Start Monitor"));
         QVERIFY(m.closeEnabled());
-        QVERIFY(IoMonitorState().OutputChangePending);
+        QVERIFY(m.state().outputChangePending);
         QTest::qWait(400);
         QCOMPARE(sim.frames().size(), 2);
 
@@ -534,7 +547,7 @@ private slots:
         QCOMPARE(m.monitorText(), QStringLiteral("Stop Monitor"));
         QVERIFY(WaitForFrames(sim, 5));
         QCOMPARE(sim.frames().mid(2, 3), (QStringList{"0WS00", "0RD20", "0RD20"}));
-        QVERIFY(!IoMonitorState().OutputChangePending);
+        QVERIFY(!m.state().outputChangePending);
         QCOMPARE(prompts.shown.size(), 1);
     }
 
@@ -641,7 +654,8 @@ private slots:
         QVERIFY(prompts.shown.isEmpty());
     }
 
-    // The states seen and a change not yet written outlive the window.
+    // The states seen and a change not yet written outlive the window, in the state its owner
+    // keeps; a monitor opened without that state knows nothing of them.
     void stateSurvivesCloseAndReopen()
     {
         test::TestEnv env;
@@ -649,7 +663,9 @@ private slots:
         test::SimRunner sim({QStringLiteral("--inputs"), QStringLiteral("05")});
         QVERIFY(sim.ready());
         QVERIFY(PresetOutputs(sim, QStringLiteral("40")));
-        Monitor m;
+        InputOutputState state;
+        Monitor m(nullptr, &state);
+        QCOMPARE(&m.state(), &state);
         m.click("cmdMonitor");
         QTRY_COMPARE(m.lamps(), QStringLiteral("101000100"));
         m.click("cmdMonitor");
@@ -657,8 +673,16 @@ private slots:
         m.click("cmdTojiru");
         QVERIFY(!m.w->isVisible());
         m.w.reset();
+        QVERIFY(state.stopped);
+        QVERIFY(state.outputChangePending);
 
-        m.open();
+        Monitor alone;
+        QCOMPARE(alone.lamps(), QStringLiteral("000000000"));
+        QVERIFY(!alone.state().outputChangePending);
+        alone.click("cmdTojiru");
+        alone.w.reset();
+
+        m.open(nullptr, &state);
         QCOMPARE(m.lamps(), QStringLiteral("101000100"));
         QCOMPARE(m.monitorText(), QStringLiteral("Start Monitor"));
         QVERIFY(m.closeEnabled());
@@ -667,6 +691,51 @@ private slots:
         QVERIFY(WaitForFrames(sim, 2));
         QCOMPARE(sim.frames().mid(0, 2), (QStringList{"0WS50", "0RD20"}));
         QTRY_COMPARE(m.lamps(), QStringLiteral("101000101"));
+        QVERIFY(state.signalStates[8]);
+        QVERIFY(!state.outputChangePending);
+    }
+
+    // The main window keeps the monitor's state: what one opening from the menu saw and the
+    // change it left pending are there at the next.
+    void mainWindowKeepsTheStateBetweenOpenings()
+    {
+        test::TestEnv env;
+        test::ScriptedPrompts prompts;
+        test::FakePort port;
+        frmMain main;
+        main.show();
+        QStringList lampsAtOpen;
+        QList<bool> pendingAtOpen;
+        int opened = 0;
+        bool polled = false;
+        const auto visit = [&](bool pollAndSwitch) {
+            QTimer::singleShot(0, &main, [&, pollAndSwitch] {
+                auto *monitor = main.findChild<frmInputOutput *>();
+                if (!monitor)
+                    return;
+                ++opened;
+                lampsAtOpen << Lamps(monitor);
+                pendingAtOpen << monitor->state().outputChangePending;
+                if (pollAndSwitch) {
+                    port.queueReply(IoReply(QStringLiteral("0000000000FFFFFF")));
+                    monitor->pollTick();
+                    polled = QTest::qWaitFor([&] { return !monitor->tickRunning(); }, 3000);
+                    QTest::mouseDClick(monitor->findChild<QLabel *>(QStringLiteral("imgAlarmRed")), Qt::LeftButton);
+                }
+                monitor->cmdTojiru_Click();
+            });
+            QTimer guard;
+            GuardModalLoop(guard);
+            main.form()->mnuShowInpOutp->trigger();
+        };
+        visit(true);
+        visit(false);
+        QCOMPARE(opened, 2);
+        QVERIFY(polled);
+        QCOMPARE(port.frames, QStringList{QStringLiteral("0RD20")});  // the change is not yet written
+        QCOMPARE(lampsAtOpen, (QStringList{"000000000", "000001111"}));
+        QCOMPARE(pendingAtOpen, (QList<bool>{false, true}));
+        QVERIFY(prompts.shown.isEmpty());
     }
 
     // While a tick waits for a slow reply, the timer starts no second exchange and the window
@@ -773,7 +842,8 @@ private slots:
         test::TestEnv env;
         test::ScriptedPrompts prompts;
         LangOffset = offset;
-        IoMonitorState() = InputOutputState{};
+        InputOutputState state;
+        bool keptInState = false;
         QWidget owner;
         owner.setGeometry(120, 90, 500, 400);
         owner.show();
@@ -788,6 +858,8 @@ private slots:
             if (!w)
                 return;
             name = w->objectName();
+            if (auto *monitor = qobject_cast<frmInputOutput *>(w))
+                keptInState = &monitor->state() == &state;
             title = w->windowTitle();
             modal = w->isModal();
             pos = w->pos();
@@ -799,16 +871,12 @@ private slots:
             w->close();  // refused
             QTest::mouseClick(w->findChild<QPushButton *>(QStringLiteral("cmdTojiru")), Qt::LeftButton);
         });
-        QTimer guard;  // never leave the test hanging in the modal loop
-        guard.setSingleShot(true);
-        connect(&guard, &QTimer::timeout, this, [] {
-            if (auto *w = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
-                w->done(QDialog::Rejected);
-        });
-        guard.start(5000);
+        QTimer guard;
+        GuardModalLoop(guard);
         Link link{NumberedPort{}};
-        ShowInputOutput(&owner, link);
+        ShowInputOutput(&owner, link, state);
         QCOMPARE(name, QStringLiteral("frmInputOutput"));
+        QVERIFY(keptInState);
         QCOMPARE(title, QString());
         QVERIFY(modal);
         const QPoint corner = owner.frameGeometry().topLeft();

@@ -51,15 +51,9 @@ void ShowFocus(QLabel *label, bool focused)
 
 }  // namespace
 
-InputOutputState &IoMonitorState()
+void ShowInputOutput(QWidget *owner, Link &link, InputOutputState &state, std::function<void()> showCommLog)
 {
-    static InputOutputState state;
-    return state;
-}
-
-void ShowInputOutput(QWidget *owner, Link &link, std::function<void()> showCommLog)
-{
-    frmInputOutput window(owner, &link);
+    frmInputOutput window(owner, &link, &state);
     if (showCommLog)
         window.showCommLog = std::move(showCommLog);
     // Modal to the main window alone, so that the communication log, a window of its own, can be
@@ -68,10 +62,11 @@ void ShowInputOutput(QWidget *owner, Link &link, std::function<void()> showCommL
     window.exec();
 }
 
-frmInputOutput::frmInputOutput(QWidget *owner, Link *link)
+frmInputOutput::frmInputOutput(QWidget *owner, Link *link, InputOutputState *state)
     : QDialog(owner), ui(std::make_unique<Ui::frmInputOutput>()), timerInputOutput(new QTimer(this)),
       historyModel_(new QStandardItemModel(0, 4, this)),
       ownLink_(link ? nullptr : std::make_unique<Link>(NumberedPort{})), link_(link ? link : ownLink_.get()),
+      ownState_(state ? nullptr : std::make_unique<InputOutputState>()), state_(state ? state : ownState_.get()),
       session_(std::make_unique<ControllerSession>(*link_))
 {
     if (ownLink_)
@@ -125,10 +120,10 @@ frmInputOutput::frmInputOutput(QWidget *owner, Link *link)
 
     // loadForm
     PlaceOverOwner(this, owner);
-    InputOutputState &s = IoMonitorState();
-    s.StopPending = false;
+    InputOutputState &s = *state_;
+    s.stopPending = false;
     LoadFormCaptions(this);
-    s.MonitorStopped = true;
+    s.stopped = true;
     // The lamps show what was last seen: those states are also the base of the next output write,
     // so a lamp the user double-clicks must show the state that the write will invert.
     for (int row = 1; row <= kIoRowCount; ++row)
@@ -184,7 +179,7 @@ QLabel *frmInputOutput::whiteImage(int row) const
 
 void frmInputOutput::showLamp(int row)
 {
-    redImage(row)->setVisible(IoMonitorState().signalStates[row - 1]);
+    redImage(row)->setVisible(state_->signalStates[row - 1]);
 }
 
 void frmInputOutput::setTimerEnabled(bool enabled)
@@ -198,20 +193,20 @@ void frmInputOutput::setTimerEnabled(bool enabled)
 
 void frmInputOutput::cmdMonitor_Click()
 {
-    InputOutputState &s = IoMonitorState();
+    InputOutputState &s = *state_;
     ui->cmdMonitor->setEnabled(false);
-    if (s.MonitorStopped) {
-        s.MonitorStopped = false;
+    if (s.stopped) {
+        s.stopped = false;
         // A new start leaves behind the stop that an earlier failure asked for; otherwise the
         // first tick would end polling again while the button says it runs.
-        s.StopPending = false;
+        s.stopPending = false;
         ui->cmdMonitor->setText(Str(422));
         s.history.start(s.signalStates);
         refreshHistory();
         setTimerEnabled(true);
         ui->cmdTojiru->setEnabled(false);
     } else {
-        s.MonitorStopped = true;
+        s.stopped = true;
         ui->cmdMonitor->setText(Str(420));
         setTimerEnabled(false);
         ui->cmdTojiru->setEnabled(true);
@@ -238,11 +233,11 @@ void frmInputOutput::unload()
 
 void frmInputOutput::imgOutput_DblClick(int row)
 {
-    InputOutputState &s = IoMonitorState();
-    if (s.StopPending)
+    InputOutputState &s = *state_;
+    if (s.stopPending)
         return;
-    s.OutputRequest[kIoRows[row - 1].requestIndex] = true;
-    s.OutputChangePending = true;
+    s.outputRequests[kIoRows[row - 1].requestIndex] = true;
+    s.outputChangePending = true;
 }
 
 void frmInputOutput::pollTick()
@@ -253,7 +248,7 @@ void frmInputOutput::pollTick()
     ticking_ = true;
     timerInputOutput->stop();
 
-    InputOutputState &s = IoMonitorState();
+    InputOutputState &s = *state_;
     if (link_->open() == 1) {
         // The line went away between two polls. Polling on would look live while the lamps are
         // stale and the window could not be closed: stop, say so, and let the user leave.
@@ -261,7 +256,7 @@ void frmInputOutput::pollTick()
         endTick();
         return;
     }
-    if (s.OutputChangePending) {
+    if (s.outputChangePending) {
         finishTick();
         return;
     }
@@ -281,17 +276,17 @@ void frmInputOutput::pollTick()
 void frmInputOutput::finishTick()
 {
     const auto afterOutputs = [this] {
-        InputOutputState &s = IoMonitorState();
-        if (s.StopPending) {
+        InputOutputState &s = *state_;
+        if (s.stopPending) {
             setTimerEnabled(false);
             link_->close();
-            s.StopPending = false;
+            s.stopPending = false;
             // The button already reads "Start Monitor"; it must start on the next click.
-            s.MonitorStopped = true;
+            s.stopped = true;
         }
         endTick();
     };
-    if (!IoMonitorState().OutputChangePending) {
+    if (!state_->outputChangePending) {
         afterOutputs();
         return;
     }
@@ -317,7 +312,7 @@ void frmInputOutput::endTick()
 void frmInputOutput::readIoState(std::function<void(bool, bool)> done)
 {
     session_->readInputsOutputs([this, done = std::move(done)](const Outcome &outcome, const QString &reply) {
-        InputOutputState &s = IoMonitorState();
+        InputOutputState &s = *state_;
         if (outcome.ok()) {
             s.bytes = ParseIoBlock(reply);
             s.history.notePoll(true);
@@ -327,7 +322,7 @@ void frmInputOutput::readIoState(std::function<void(bool, bool)> done)
         }
         showFailure(outcome);
         s.history.notePoll(false);
-        s.MonitorStopped = true;
+        s.stopped = true;
         ui->cmdMonitor->setText(Str(420));
         ui->cmdMonitor->setEnabled(true);
         // A reply that failed its checks (or none at all) stops the display; a frame that never
@@ -338,10 +333,10 @@ void frmInputOutput::readIoState(std::function<void(bool, bool)> done)
 
 void frmInputOutput::PortLost()
 {
-    InputOutputState &s = IoMonitorState();
+    InputOutputState &s = *state_;
     setTimerEnabled(false);
-    s.MonitorStopped = true;
-    s.StopPending = false;
+    s.stopped = true;
+    s.stopPending = false;
     ui->cmdMonitor->setText(Str(420));
     ui->cmdMonitor->setEnabled(true);
     ui->cmdTojiru->setEnabled(true);
@@ -362,7 +357,7 @@ void frmInputOutput::setLampsCurrent(bool current)
 
 void frmInputOutput::showIoState()
 {
-    InputOutputState &s = IoMonitorState();
+    InputOutputState &s = *state_;
     setLampsCurrent(true);
     for (int row : kLampRefreshOrder) {
         s.signalStates[row - 1] = RowOn(row, s.bytes);
@@ -373,27 +368,27 @@ void frmInputOutput::showIoState()
 
 void frmInputOutput::writeOutputChange(std::function<void()> done)
 {
-    InputOutputState &s = IoMonitorState();
+    InputOutputState &s = *state_;
     int value = 0;
     std::array<bool, kIoRowCount> switched{};
     for (int row : kOutputWriteOrder) {
         const IoRow &r = kIoRows[row - 1];
         bool &state = s.signalStates[row - 1];
-        if (s.OutputRequest[r.requestIndex]) {
+        if (s.outputRequests[r.requestIndex]) {
             state = !state;
-            s.OutputRequest[r.requestIndex] = false;
+            s.outputRequests[r.requestIndex] = false;
             switched[row - 1] = true;
         }
         if (state)
             value += r.outputValue;
     }
     session_->switchOutputs(value, [this, switched, done = std::move(done)](const Outcome &outcome) {
-        InputOutputState &s = IoMonitorState();
+        InputOutputState &s = *state_;
         if (outcome.ok()) {
             for (int row = 1; row <= kIoRowCount; ++row)
                 if (switched[row - 1])
                     s.history.noteWritten(row);
-            s.OutputChangePending = false;
+            s.outputChangePending = false;
             link_->close();
         } else {
             showFailure(outcome);
@@ -406,7 +401,7 @@ void frmInputOutput::writeOutputChange(std::function<void()> done)
 
 void frmInputOutput::refreshHistory()
 {
-    const IoHistory &h = IoMonitorState().history;
+    const IoHistory &h = state_->history;
     ui->lblPolls->setText(Str(3259).arg(h.polls).arg(h.failedPolls));
     if (historyModel_->rowCount() > h.changes.size())
         historyModel_->setRowCount(0);
@@ -436,7 +431,7 @@ void frmInputOutput::cmdSaveHistory_Click()
     request.defaultExt = Str(3263);
     request.fileName = QStringLiteral("kz-io-history.csv");
     request.confirmOverwrite = true;
-    const QByteArray text = IoMonitorState().history.csv().toUtf8();
+    const QByteArray text = state_->history.csv().toUtf8();
     const FileDialogResult chosen = prompts().saveFile(request);
     if (!chosen.accepted || chosen.fullPath.isEmpty())
         return;
@@ -460,7 +455,7 @@ void frmInputOutput::showFailure(const Outcome &outcome)
 
 void frmInputOutput::StopMonitorDisplay()
 {
-    IoMonitorState().StopPending = true;
+    state_->stopPending = true;
     setLampsCurrent(false);
     ui->cmdMonitor->setText(Str(420));
     ui->cmdTojiru->setEnabled(true);

@@ -5,10 +5,11 @@
 //
 // Modal over the main window only: the communication log beside it stays usable, and the monitor
 // opens it too. The user's close box is refused; only Close (disabled while polling) unloads it.
-// What the monitor last saw and the output changes not yet written outlive the window.
+// What the monitor last saw and the output changes not yet written outlive the window: they are
+// kept in a state its owner holds.
 
 #include "io_monitor/io_block.h"
-#include "io_monitor/io_history.h"
+#include "io_monitor/io_state.h"
 #include "link/controller_session.h"
 
 #include <QDialog>
@@ -26,25 +27,10 @@ class frmInputOutput;
 
 namespace kz {
 
-// The monitor's state, kept from one opening of the window to the next.
-struct InputOutputState {
-    IoBytes bytes;                          // the last values read
-    std::array<bool, kIoRowCount> signalStates{};  // each lamp's last state (true = on), rows 1..9
-    bool MonitorStopped = true;             // polling off, cmdMonitor reads "Start Monitor"
-    bool StopPending = false;               // a failure asked for polling to stop
-    bool OutputChangePending = false;       // an output change waits for the next tick
-    // One flag per switchable output, by signal number: 1 EMPTY, 2 ESCAPE SOL., 9 OK, 14 IN-P.
-    std::array<bool, 15> OutputRequest{};
-    // The lamp changes and polls since the last Start Monitor.
-    IoHistory history;
-};
-
-// The one monitor state of the program.
-InputOutputState &IoMonitorState();
-
-// Shows the I/O monitor modally over owner and returns when the user closes it. showCommLog opens
-// the communication log beside owner (by default with owner's own frame to keep clear).
-void ShowInputOutput(QWidget *owner, Link &link, std::function<void()> showCommLog = {});
+// Shows the I/O monitor modally over owner and returns when the user closes it. The monitor polls
+// through link and keeps what it sees in state. showCommLog opens the communication log beside
+// owner (by default with owner's own frame to keep clear).
+void ShowInputOutput(QWidget *owner, Link &link, InputOutputState &state, std::function<void()> showCommLog = {});
 
 class frmInputOutput : public QDialog {
     Q_OBJECT
@@ -52,8 +38,10 @@ public:
     // Loads captions, places itself 500 twips right of and below owner's top-left corner and
     // shows the lamps as they were last seen. Monitoring is stopped.
     // Polls through link (the main window's); without one, through a numbered-port link of its own.
-    explicit frmInputOutput(QWidget *owner, Link *link = nullptr);
+    // Keeps what it sees in state (the main window's); without one, in a state of its own.
+    explicit frmInputOutput(QWidget *owner, Link *link = nullptr, InputOutputState *state = nullptr);
     Link &link() { return *link_; }
+    InputOutputState &state() { return *state_; }
     ~frmInputOutput() override;
 
     void cmdMonitor_Click();
@@ -120,6 +108,9 @@ private:
     // The monitor talks to the controller through the main window's link.
     std::unique_ptr<Link> ownLink_;
     Link *link_;
+    // What the monitor sees, kept by the main window so that it outlives this window.
+    std::unique_ptr<InputOutputState> ownState_;
+    InputOutputState *state_;
     std::unique_ptr<ControllerSession> session_;
     bool unloading_ = false;
     bool unloadRequested_ = false;

@@ -24,7 +24,7 @@ struct IoRow {
     IoByte byte;
     int mask;
     bool onWhenSet;    // outputs: on when the bit is 1; inputs: on when it is 0
-    int requestIndex;  // index in OutputRequest; 0 for the inputs, which cannot be switched
+    int requestIndex;  // index in outputRequests; 0 for the inputs, which cannot be switched
     int outputValue;   // weight in the "0WS" value; 0 for the inputs
 };
 

@@ -186,7 +186,8 @@ void frmMain::connectMenus()
     onTrigger(ui->mnuModeGaibu, [this] { mnuModeGaibu_Click(); });
     onTrigger(ui->mnuModeTrancefer, [this] { mnuModeTrancefer_Click(); });
     onTrigger(ui->mnuViewCtVersion, [this] { mnuViewCtVersion_Click(); });
-    onTrigger(ui->mnuShowInpOutp, [this] { ShowInputOutput(this, *link_, [this] { mnuViewCommLog_Click(); }); });
+    onTrigger(ui->mnuShowInpOutp,
+              [this] { ShowInputOutput(this, *link_, ioMonitorState_, [this] { mnuViewCommLog_Click(); }); });
     // The log only shows what the link does, so it stays reachable while an operation runs.
     connect(ui->mnuViewCommLog, &QAction::triggered, this, &frmMain::mnuViewCommLog_Click);
     // Printing.

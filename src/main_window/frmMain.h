@@ -7,6 +7,7 @@
 //   (operation files)   read, write, files, verification, move, mode and version
 
 #include "core/prompts.h"
+#include "io_monitor/io_state.h"
 #include "link/controller_session.h"
 #include "params/check_chain.h"
 #include "params/parameter_document.h"
@@ -238,6 +239,9 @@ private:
     QTimer portLampTimer_;
     std::unique_ptr<Link> link_;
     std::unique_ptr<ControllerSession> session_;
+    // What the I/O monitor last saw and the output changes it has yet to write, from one opening
+    // of the monitor to the next.
+    InputOutputState ioMonitorState_;
     bool moveStopRequested_ = false;
     int busy_ = 0;
     // The sensor and homing fields do not show the current copy: it was filled while they were

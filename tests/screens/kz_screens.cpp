@@ -86,19 +86,18 @@ void MainWindowShots(const QString &dir, const QString &lang)
 // The I/O monitor: all lamps off and stopped, then a mix of lamps on while it polls.
 void IoMonitorShots(const QString &dir, const QString &lang)
 {
-    IoMonitorState() = InputOutputState{};
     {
         frmInputOutput window(nullptr);
         window.show();
         Save(&window, dir, QStringLiteral("io-monitor-off-") + lang);
     }
-    IoMonitorState().signalStates = {true, false, true, true, false, false, true, true, false};
-    frmInputOutput window(nullptr);
+    InputOutputState state;
+    state.signalStates = {true, false, true, true, false, false, true, true, false};
+    frmInputOutput window(nullptr, nullptr, &state);
     window.show();
     window.cmdMonitor_Click();  // the polling look; grabbed before the first tick
     Save(&window, dir, QStringLiteral("io-monitor-on-") + lang);
     window.cmdMonitor_Click();
-    IoMonitorState() = InputOutputState{};
 }
 
 // The communication log with an exchange of each kind, the I/O monitor with its history open, and
@@ -148,21 +147,20 @@ void SeeWhatTheControllerSaysShots(const QString &dir, const QString &lang)
     Save(log, dir, QStringLiteral("comm-log-") + lang);
     delete log;
 
-    IoMonitorState() = InputOutputState{};
-    IoHistory &h = IoMonitorState().history;
+    InputOutputState state;
+    IoHistory &h = state.history;
     const qint64 t0 = QDateTime(QDate(2026, 12, 10), QTime(9, 41, 7)).toMSecsSinceEpoch();
     h.changes = {{t0, 1, true, false}, {t0 + 410, 1, false, false}, {t0 + 410, 5, true, false},
                  {t0 + 1230, 7, true, true}, {t0 + 2050, 9, true, false}};
     h.polls = 12;
     h.failedPolls = 1;
-    IoMonitorState().signalStates = {false, false, false, false, true, false, true, false, true};
+    state.signalStates = {false, false, false, false, true, false, true, false, true};
     {
-        frmInputOutput window(nullptr);
+        frmInputOutput window(nullptr, nullptr, &state);
         window.show();
         window.findChild<QToolButton *>(QStringLiteral("cmdHistory"))->setChecked(true);
         Save(&window, dir, QStringLiteral("io-history-") + lang);
     }
-    IoMonitorState() = InputOutputState{};
 
     ParameterSet screen;
     screen.Vel1 = 11;
