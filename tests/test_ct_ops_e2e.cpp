@@ -271,8 +271,8 @@ private slots:
         x.prompts.answers.enqueue(MsgAnswer::Ok);
         x.window->cmdLoadtoCt_Click();
         QVERIFY(test::WaitForIdle(x.window));
-        QVERIFY(!PortFailureDetail().isEmpty());  // the reason follows the message
-        QCOMPARE(x.prompts.texts().last(), QStringLiteral("Communication error occurs!") + PortFailureDetail());
+        QVERIFY(!x.window->link().openFailureDetail().isEmpty());  // the reason follows the message
+        QCOMPARE(x.prompts.texts().last(), QStringLiteral("Communication error occurs!") + x.window->link().openFailureDetail());
     }
 
     void verifyAgainstTheController()

@@ -593,7 +593,7 @@ private slots:
         }
         QTRY_COMPARE(prompts.shown.size(), 1);
         QVERIFY2(prompts.shown.first().text.startsWith(
-                     QStringLiteral("The communication port could not be opened. Monitoring has stopped.") + PortFailureDetail()),
+                     QStringLiteral("The communication port could not be opened. Monitoring has stopped.") + m.w->link().openFailureDetail()),
                  qPrintable(prompts.shown.first().text));
         QVERIFY(!m.polling());
         QCOMPARE(m.monitorText(), QStringLiteral("Start Monitor"));

@@ -162,8 +162,8 @@ private slots:
         QVERIFY(test::WaitForIdle(x.window));
         x.window->cmdReset_Click();
         QVERIFY(test::WaitForIdle(x.window));
-        QVERIFY(!PortFailureDetail().isEmpty());  // the reason follows each message
-        QCOMPARE(x.prompts.texts(), QStringList(3, QStringLiteral("Communication error occurs!") + PortFailureDetail()));
+        QVERIFY(!x.window->link().openFailureDetail().isEmpty());  // the reason follows each message
+        QCOMPARE(x.prompts.texts(), QStringList(3, QStringLiteral("Communication error occurs!") + x.window->link().openFailureDetail()));
         QVERIFY(x.f->cmdSelectMove->isEnabled());
     }
 
@@ -231,8 +231,8 @@ private slots:
         ForceClosePort();
         x.window->mnuModeTrancefer_Click();
         QVERIFY(test::WaitForIdle(x.window));
-        QVERIFY(!PortFailureDetail().isEmpty());
-        QCOMPARE(x.prompts.texts().last(), QStringLiteral("Communication error occurs!") + PortFailureDetail());
+        QVERIFY(!x.window->link().openFailureDetail().isEmpty());
+        QCOMPARE(x.prompts.texts().last(), QStringLiteral("Communication error occurs!") + x.window->link().openFailureDetail());
     }
 
     void version_data()

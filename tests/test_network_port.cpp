@@ -121,7 +121,7 @@ private slots:
         QCOMPARE(PortDevicePath(4), address);
         QCOMPARE(test::windowLink().link.open(), 1);
         QVERIFY(!Port().isOpen());
-        const QString detail = PortFailureDetail();
+        const QString detail = test::windowLink().link.openFailureDetail();
         QVERIFY2(detail.startsWith(QStringLiteral("\r\nCOM4 (%1) could not be opened: ").arg(address)),
                  qPrintable(detail));
         QVERIFY2(detail.contains(QLatin1String("refused")), qPrintable(detail));

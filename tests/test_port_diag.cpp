@@ -196,15 +196,15 @@ private slots:
             expected += "\r\n"
                         + line.replace("{dev}", device).replace("{tmp}", tmp).replace(
                             "{pid}", QString::number(holder ? holder->pid() : 0));
-        QCOMPARE(PortFailureDetail(), expected);
+        QCOMPARE(test::windowLink().link.openFailureDetail(), expected);
 
         // Once the cause is gone the port opens and the reason goes with it.
         if (setup == Setup::InUse) {
             holder.reset();
             QCOMPARE(test::windowLink().link.open(), 0);
-            QCOMPARE(PortFailureDetail(), QString());
+            QCOMPARE(test::windowLink().link.openFailureDetail(), QString());
             QCOMPARE(test::windowLink().link.open(), 0);  // already open
-            QCOMPARE(PortFailureDetail(), QString());
+            QCOMPARE(test::windowLink().link.openFailureDetail(), QString());
         }
     }
 
@@ -278,7 +278,7 @@ private slots:
         QVERIFY(test::WaitForIdle(window));
         QCOMPARE(prompts.texts(), (QStringList{"Communication error occurs!\r\n[Communication command error]",
                                                "Fail to get Version No. ."}));
-        QCOMPARE(PortFailureDetail(), QString());
+        QCOMPARE(window.link().openFailureDetail(), QString());
     }
 
     // The programs that have a device open, as /proc tells: here a process whose input it is.

@@ -343,7 +343,7 @@ void frmInputOutput::PortLost()
     setLampsCurrent(false);
     s.history.notePoll(false);
     refreshHistory();
-    MsgOk(Str(3006) + PortFailureDetail());
+    MsgOk(Str(3006) + link_->openFailureDetail());
 }
 
 void frmInputOutput::setLampsCurrent(bool current)

@@ -113,6 +113,11 @@ Link::~Link()
         ownPort_->close();
 }
 
+QString Link::openFailureDetail() const
+{
+    return openFailure_ ? DescribePortFailure(*openFailure_) : QString();
+}
+
 QString Link::name() const
 {
     return numbered_ ? QStringLiteral("COM%1").arg(choice_.number) : address_;
@@ -145,20 +150,20 @@ int Link::open()
         if (choice_.number < 1 || choice_.number > 32)
             LoadPortNo(choice_);
         if (p.isOpen()) {
-            ClearOpenFailure();
+            openFailure_.reset();
             return 0;
         }
         QString device;
         QString error;
         if (OpenPortNumber(p, choice_.number, choice_.baudIndex, &device, &error) == 0) {
-            ClearOpenFailure();
+            openFailure_.reset();
             return 0;
         }
-        RecordOpenFailure(choice_.number, device, error);
+        openFailure_ = std::make_unique<PortDiagnosis>(DiagnoseOpenFailure(choice_.number, device, error));
         failure_ = LinkFailure::PortNotOpened;
-        failureText_ = PortFailureDetail().trimmed();
+        failureText_ = openFailureDetail().trimmed();
         failureText_.replace(QLatin1String("\r\n"), QLatin1String(" "));
-        report(TrafficKind::OpenFailed, {}, PortFailureDetail().trimmed());
+        report(TrafficKind::OpenFailed, {}, openFailureDetail().trimmed());
         return 1;
     }
     if (p.isOpen())

@@ -6,7 +6,7 @@
 // alarm's code and text) and signals a good reply and an alarm, and its owner decides what the
 // user sees. A link is made for an address ("COM3", "/dev/ttyUSB0", "tcp://host:4001"), or for the
 // window's numbered port: COMn by the port number setting, kept open between operations while
-// port occupy is on, its open failures described for the window (PortFailureDetail()).
+// port occupy is on, its open failures described for the window (openFailureDetail()).
 
 #include "link/port.h"
 
@@ -20,6 +20,7 @@ class QTimer;
 namespace kz {
 
 enum class TrafficKind;
+struct PortDiagnosis;
 
 class CommPort;
 
@@ -84,7 +85,7 @@ public:
     CommPort &port();
 
     // 0: the port is open and configured; 1: it could not be opened (nothing shown); the reason
-    // is in failureText() (for the numbered port also in PortFailureDetail()).
+    // is in failureText() (for the numbered port also in openFailureDetail()).
     int open();
     // Starts opening the port in the background where that is possible (a network port's
     // connection); the first exchange then waits only for what is left of it.
@@ -109,6 +110,11 @@ public:
     LinkFailure lastFailure() const { return failure_; }
     // Installs t (not owned) as the reply timer; nullptr restores the link's own.
     void setReplyTimer(ReplyTimer *t) { testTimer_ = t; }
+    // Why the numbered port's last open failed, as lines each preceded by "\r\n" in the current
+    // language, so that a message takes them on as it is: Str(215) + openFailureDetail(). Empty
+    // when the last open succeeded, and for a link to an address (failureText() says it).
+    QString openFailureDetail() const;
+
     // The last failure as a user would be told it, lines joined by spaces.
     QString failureText() const { return failureText_; }
     // When the line was lost: the system's reason, if it gave one.
@@ -161,6 +167,7 @@ private:
     QString alarmCode_;
     QString alarmText_;
     QString lostReason_;
+    std::unique_ptr<PortDiagnosis> openFailure_;
     QString reply_;
     bool timedOut_ = false;
     // The exchange in flight.

@@ -30,10 +30,6 @@ QString NetworkTarget(const QString &link);
 // Opens COMn on port with the line settings of baudIndex (nothing when port is open already).
 // 0: open; 1: not, with *device what the number resolved to and *error the port's own words.
 int OpenPortNumber(CommPort &port, int number, int baudIndex, QString *device, QString *error);
-// Why the numbered port's last open failed, as lines each preceded by "\r\n" in the current language, so
-// that a message takes them on as it is: MsgOk(Str(215) + PortFailureDetail()). Empty when the
-// last open succeeded.
-QString PortFailureDetail();
 // Opens COM candidate at 9600 baud (the Options dialog's port probe); an out-of-range candidate
 // means the stored number.
 int TestOpenPort(int candidate);

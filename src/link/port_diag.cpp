@@ -22,12 +22,6 @@ namespace kz {
 
 namespace {
 
-PortDiagnosis &Last()
-{
-    static PortDiagnosis last;
-    return last;
-}
-
 std::function<bool(const QString &)> &AccessCheck()
 {
     static std::function<bool(const QString &)> check;
@@ -295,21 +289,6 @@ QString DescribePortFailure(const PortDiagnosis &d)
         break;
     }
     return Line(Str(3113).arg(com, d.device, d.errorText));
-}
-
-QString PortFailureDetail()
-{
-    return DescribePortFailure(Last());
-}
-
-void RecordOpenFailure(int portNo, const QString &device, const QString &errorText)
-{
-    Last() = DiagnoseOpenFailure(portNo, device, errorText);
-}
-
-void ClearOpenFailure()
-{
-    Last() = PortDiagnosis{};
 }
 
 }  // namespace kz

@@ -45,11 +45,6 @@ PortDiagnosis DiagnoseOpenFailure(int portNo, const QString &device, const QStri
 // The lines that explain d, each preceded by "\r\n", in the current language; empty for None.
 QString DescribePortFailure(const PortDiagnosis &d);
 
-// PortFailureDetail (declared in link/port.h) describes the last of these.
-// Records the outcome of the numbered port's open (the link calls these).
-void RecordOpenFailure(int portNo, const QString &device, const QString &errorText);
-void ClearOpenFailure();
-
 // The program holding device: from its lock file, else from the open files in /proc.
 std::optional<PortHolder> LockHolderOf(const QString &device);
 QList<PortHolder> ProcessesHolding(const QString &device);

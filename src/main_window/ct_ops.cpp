@@ -121,7 +121,7 @@ void frmMain::cmdLoadtoCt_Click()
         if (!mode.ok()) {
             // A port that did not open is said, as a read says it, rather than ending silently.
             if (mode.kind == Outcome::Kind::PortFailure)
-                MsgOk(Str(215) + PortFailureDetail());
+                MsgOk(Str(215) + link_->openFailureDetail());
             else
                 showFailure(mode);
             return;

@@ -581,9 +581,9 @@ void frmMain::showFailure(const Outcome &outcome)
         MsgOk(message);
 }
 
-QString frmMain::portFailureDetail(const Outcome &outcome)
+QString frmMain::portFailureDetail(const Outcome &outcome) const
 {
-    return outcome.kind == Outcome::Kind::PortFailure ? PortFailureDetail() : QString();
+    return outcome.kind == Outcome::Kind::PortFailure ? link_->openFailureDetail() : QString();
 }
 
 void frmMain::sayNotConnected(const Outcome &outcome)

@@ -222,7 +222,7 @@ private:
     // The link's message for a failed outcome, where it has one.
     void showFailure(const Outcome &outcome);
     // What the port's open failure adds to a message (empty unless the port failed to open).
-    static QString portFailureDetail(const Outcome &outcome);
+    QString portFailureDetail(const Outcome &outcome) const;
     // The port or the communication mode failed before a command: the link's message, if any,
     // then "Communication error occurs!" with what the port's failure adds.
     void sayNotConnected(const Outcome &outcome);

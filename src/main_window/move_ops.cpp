@@ -91,7 +91,7 @@ void frmMain::cmdReset_Click()
             ui->lblErrorComment->clear();
             ui->imgAlarmLed->hide();
         } else if (reset.kind == Outcome::Kind::PortFailure) {
-            MsgOk(Str(215) + PortFailureDetail());
+            MsgOk(Str(215) + link_->openFailureDetail());
         } else {
             showFailure(reset);
         }

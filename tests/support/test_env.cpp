@@ -17,7 +17,6 @@ TestEnv::TestEnv()
     SetConfigDirOverride(dir_.path());
     ForceClosePort();
     windowLink().clear();
-    ClearOpenFailure();
     LangOffset = kEnglishOffset;
     LanguageSetting = 0;
     ShowParametersOption = false;
