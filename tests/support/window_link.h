@@ -31,11 +31,13 @@ public:
 
     void watch()
     {
-        QObject::connect(&link, &Link::replyAccepted, &link, [this] {
+        // Connected through an object of this one's own, so that a link that outlives it (a
+        // window's) no longer calls into it once it is gone.
+        QObject::connect(&link, &Link::replyAccepted, &context_, [this] {
             alarmLamp = false;
             errorComment = QStringLiteral("No Error");
         });
-        QObject::connect(&link, &Link::alarmReceived, &link, [this](const QString &code, const QString &text) {
+        QObject::connect(&link, &Link::alarmReceived, &context_, [this](const QString &code, const QString &text) {
             alarmNo = code;
             alarmLamp = true;
             errorComment = text;
@@ -78,6 +80,7 @@ public:
     }
 
 private:
+    QObject context_;
     std::unique_ptr<Link> own_;
 
 public:
