@@ -3,7 +3,6 @@
 #include "core/prompts.h"
 #include "core/strings.h"
 #include "files/data_file.h"
-#include "main_window/bracket.h"
 #include "main_window/frmMain.h"
 #include "ui_frmMain.h"
 
@@ -101,7 +100,7 @@ bool frmMain::AskSaveBeforeDiscard()
 
 void frmMain::cmdFileOpen_Click()
 {
-    Bracket bracket(this);
+    const Hold hold = holdBracketed();
     if (!AskSaveBeforeDiscard())
         return;
     CommonDialog1.title = Str(209);
@@ -149,7 +148,7 @@ QString SaveFailedText(const QString &why, const QString &consequence = QString(
 
 int frmMain::cmdSaveFile_Click()
 {
-    Bracket bracket(this);
+    const Hold hold = holdBracketed();
     if (!AcceptFocusedField())
         return 1;
     if (TakeScreen() == 1)
@@ -209,7 +208,7 @@ frmMain::SaveOutcome frmMain::saveAs(const QString &consequence)
 
 void frmMain::mnuFileNew_Click()
 {
-    Bracket bracket(this);
+    const Hold hold = holdBracketed();
     if (!AcceptFocusedField())
         return;
     if (!AskSaveBeforeDiscard())

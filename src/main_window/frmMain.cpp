@@ -546,19 +546,18 @@ frmMain::Hold frmMain::holdBracketed()
 {
     disableCommandButtons();
     disableFileMenu();
-    ++busy_;
-    return Hold(this, [](void *w) {
+    auto busy = std::make_shared<Busy>(this);
+    return Hold(this, [busy](void *w) mutable {
         auto *window = static_cast<frmMain *>(w);
-        --window->busy_;
         window->enableCommandButtons();
         window->enableFileMenu();
+        busy.reset();
     });
 }
 
 frmMain::Hold frmMain::holdBusy()
 {
-    ++busy_;
-    return Hold(this, [](void *w) { --static_cast<frmMain *>(w)->busy_; });
+    return std::make_shared<Busy>(this);
 }
 
 void frmMain::showAlarm(const QString &code, const QString &text)

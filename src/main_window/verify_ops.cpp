@@ -4,7 +4,6 @@
 #include "core/strings.h"
 #include "files/data_file.h"
 #include "files/verify.h"
-#include "main_window/bracket.h"
 #include "main_window/frmMain.h"
 
 namespace kz {
@@ -16,7 +15,7 @@ void frmMain::cmdShogoCt_Click()
 
 void frmMain::cmdShogoFile_Click()
 {
-    Bracket bracket(this);
+    const Hold hold = holdBracketed();
     verifyWithFile();
 }
 
